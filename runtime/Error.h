@@ -1,0 +1,31 @@
+#pragma once
+// The one error type of the program: a number and a description, as the untrapped-error
+// boundary reports them. Library code (cCommonDialog, the text output) throws it; the forms
+// layer catches what escapes an event handler.
+
+#include <exception>
+#include <string>
+
+// Numbers in the classic runtime's numbering, so that a report reads the way users know it.
+constexpr long kErrInvalidArgument = 5; // "Invalid procedure call or argument"
+constexpr long kErrOverflow = 6;        // "Overflow"
+
+class Error : public std::exception
+{
+  public:
+    Error(long number, std::wstring description)
+        : m_number(number), m_description(std::move(description))
+    {
+    }
+
+    long Number() const noexcept { return m_number; }
+    const std::wstring& Description() const noexcept { return m_description; }
+    const char* what() const noexcept override { return "Tessaline error"; }
+
+    static Error InvalidArgument() { return Error(kErrInvalidArgument, L"Invalid procedure call or argument"); }
+    static Error Overflow() { return Error(kErrOverflow, L"Overflow"); }
+
+  private:
+    long m_number;
+    std::wstring m_description;
+};
