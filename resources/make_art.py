@@ -266,18 +266,18 @@ def draw_icon(size):
 # ---------------------------------------------------------------------------------------
 # The palette of the 256-colour images: a median cut of the picture's own colours.
 
+def channel_range(box, i):
+    return max(c[i] for c in box) - min(c[i] for c in box)
+
+
 def median_cut(colours, count):
     boxes = [sorted(colours)]
     while len(boxes) < count:
         splittable = [b for b in boxes if len(set(b)) > 1]
         if not splittable:
             break
-
-        def spread(box):
-            return max(max(c[i] for c in box) - min(c[i] for c in box) for i in range(3))
-
-        box = max(splittable, key=lambda b: (spread(b), len(b)))
-        channel = max(range(3), key=lambda i: max(c[i] for c in box) - min(c[i] for c in box))
+        box = max(splittable, key=lambda b: (max(channel_range(b, i) for i in range(3)), len(b)))
+        channel = max(range(3), key=lambda i: channel_range(box, i))
         box.sort(key=lambda c: (c[channel], c))
         middle = len(box) // 2
         while middle < len(box) - 1 and box[middle] == box[middle - 1]:
