@@ -10,8 +10,6 @@
 
 namespace
 {
-constexpr int kFirstControlId = 1000;
-
 std::vector<Form*>& LiveForms()
 {
     static std::vector<Form*> forms;
