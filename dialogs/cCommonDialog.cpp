@@ -8,14 +8,14 @@ namespace
 {
 // The record as Windows NT 4 defined it, up to lpTemplateName: every later Windows accepts it,
 // and the class fills none of the fields added after it.
-constexpr DWORD kRecordSize =
-    offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(OPENFILENAMEW::lpTemplateName);
+constexpr DWORD kRecordSize = static_cast<DWORD>(offsetof(OPENFILENAMEW, lpTemplateName) +
+                                                 sizeof(OPENFILENAMEW::lpTemplateName));
 #if !defined(_WIN64)
 static_assert(kRecordSize == 76, "the 32-bit record up to lpTemplateName is 76 bytes");
 #endif
 
 // Both the file-name and the title buffer, whether or not several files may be chosen.
-constexpr std::size_t kBufferChars = MAX_PATH;
+constexpr DWORD kBufferChars = MAX_PATH;
 
 // Filters this long have always been refused with an overflow error (the conversion counted
 // characters in 16 signed bits); callers may rely on it.
@@ -48,7 +48,7 @@ const wchar_t* TextOrNull(const std::wstring& text)
     return text.empty() ? nullptr : text.c_str();
 }
 
-HWND OwnerWindow(intptr_t owner)
+HWND OwnerWindow(std::intptr_t owner)
 {
     return owner == -1 ? nullptr : reinterpret_cast<HWND>(owner);
 }

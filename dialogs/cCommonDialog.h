@@ -28,7 +28,7 @@ struct OpenFileNameArgs
     std::wstring InitDir;                 // in: "" lets the dialog choose
     std::wstring DlgTitle;                // in: "" keeps the dialog's own caption
     std::wstring DefaultExt;              // in: "" adds none
-    intptr_t Owner = -1;                  // in: owner window handle; -1 or 0 for none
+    std::intptr_t Owner = -1;             // in: owner window handle; -1 or 0 for none
     long flags = 0;                       // in/out: further OFN_ bits / flags returned or 0
 };
 
@@ -43,7 +43,7 @@ struct SaveFileNameArgs
     std::wstring InitDir;                 // in: "" lets the dialog choose
     std::wstring DlgTitle;                // in: "" keeps the dialog's own caption
     std::wstring DefaultExt;              // in: "" adds none
-    intptr_t Owner = -1;                  // in: owner window handle; -1 or 0 for none
+    std::intptr_t Owner = -1;             // in: owner window handle; -1 or 0 for none
     long flags = 0;                       // in/out: further OFN_ bits / flags returned or 0
 };
 

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <tuple>
@@ -293,7 +295,7 @@ TYPED_TEST(FileDialog, RecordCarriesTheArguments)
 
 TYPED_TEST(FileDialog, OwnerMinusOneAndZeroMeanNone)
 {
-    const std::pair<intptr_t, HWND> rows[] = {
+    const std::pair<std::intptr_t, HWND> rows[] = {
         {-1, nullptr}, {0, nullptr}, {0x10A2C, reinterpret_cast<HWND>(0x10A2C)}};
     for (const auto& [owner, window] : rows)
     {
