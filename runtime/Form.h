@@ -42,6 +42,9 @@ class Form
     void Unload();
     bool IsLoaded() const { return m_hwnd != nullptr; }
 
+    // Each control's id is this plus its design row, so that other programs can find it.
+    static constexpr int kFirstControlId = 1000;
+
     HWND Hwnd() const { return m_hwnd; }
     HWND ControlHwnd(int row) const;
     int Dpi() const { return m_dpi; }
