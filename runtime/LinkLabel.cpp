@@ -28,7 +28,9 @@ void Paint(HWND hwnd)
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(IsWindowEnabled(hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
     DrawTextW(dc, text, length, &client, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
-    if (GetFocus() == hwnd)
+    // Like the system's controls, the focus is shown once the keyboard has been used.
+    bool focusHidden = (SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    if (GetFocus() == hwnd && !focusHidden)
     {
         RECT extent = client;
         DrawTextW(dc, text, length, &extent, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
@@ -65,6 +67,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_ENABLE:
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
+    case WM_UPDATEUISTATE: {
+        LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return result;
+    }
     case WM_GETDLGCODE: {
         // Enter would otherwise go to the dialog manager as the default button's key.
         auto* msg = reinterpret_cast<const MSG*>(lParam);

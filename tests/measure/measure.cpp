@@ -1,0 +1,228 @@
+// Figures to compare between runs, one a line with its unit. Not a test: nothing here fails on
+// a slow machine. Run by scripts/measure under Wine.
+
+#include "engine/FolderIcon.h"
+#include "runtime/Host.h"
+#include "support/IconFile.h"
+#include "support/TempFolder.h"
+#include "ui/main/Preview.h"
+#include "ui/main/frmMain.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+double Now()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+std::wstring Beside(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path);
+    return dir.substr(0, dir.find_last_of(L'\\') + 1) + name;
+}
+
+HWND VisibleWindowOf(DWORD pid)
+{
+    struct Search
+    {
+        DWORD pid;
+        HWND found;
+    } search{pid, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            if (owner == s->pid && IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == nullptr)
+            {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Milliseconds from process start to its main window shown and the program idle.
+double StartUpMs(const std::wstring& exe)
+{
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    double start = Now();
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -1;
+    WaitForInputIdle(process.hProcess, 10000);
+    HWND window = nullptr;
+    while ((window = VisibleWindowOf(process.dwProcessId)) == nullptr && Now() - start < 10000)
+        Sleep(1);
+    double elapsed = Now() - start;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return elapsed;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void StartUpFigures()
+{
+    const int runs = 11;
+    std::vector<double> program, bare;
+    StartUpMs(Beside(L"tessaline.exe")); // the first start warms the file cache for both
+    StartUpMs(Beside(L"bare_window.exe"));
+    for (int i = 0; i < runs; ++i)
+    {
+        program.push_back(StartUpMs(Beside(L"tessaline.exe")));
+        bare.push_back(StartUpMs(Beside(L"bare_window.exe")));
+    }
+    double p = Median(program), b = Median(bare);
+    std::printf("start-up, 64-bit build under Wine, median of %d: %.1f ms\n", runs, p);
+    std::printf("start-up, bare Win32 window, median of %d: %.1f ms\n", runs, b);
+    std::printf("start-up ratio, program / bare window: %.2f\n", p / b);
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+void ApplyFigures()
+{
+    const int count = 1000;
+    TempFolder root;
+    std::wstring icon = root.WriteFile(L"star.ico", SolidIconFile(RGB(255, 0, 0)));
+    for (int i = 0; i < count; ++i)
+    {
+        root.MakeFolder(L"e" + std::to_wstring(i));
+        root.MakeFolder(L"b" + std::to_wstring(i));
+    }
+    double start = Now();
+    int failed = 0;
+    for (int i = 0; i < count; ++i)
+        if (ApplyFolderIcon(root / (L"e" + std::to_wstring(i)), icon).status != IconStatus::Ok)
+            ++failed;
+    double engine = (Now() - start) / count;
+
+    // The same nine lines and attributes with the system's own command interpreter.
+    std::string iconA = Narrow(icon), rootA = Narrow(root.Path());
+    std::string batch = "@echo off\r\nfor /L %%i in (0,1," + std::to_string(count - 1) +
+                        ") do (\r\n"
+                        "  > \"" + rootA + "\\b%%i\\desktop.ini\" (\r\n"
+                        "    echo [.ShellClassInfo]\r\n"
+                        "    echo ;for Windows 7/8/8.1\r\n"
+                        "    echo IconResource=" + iconA + ",0\r\n"
+                        "    echo.\r\n"
+                        "    echo ;for Windows XP\r\n"
+                        "    echo IconFile=" + iconA + "\r\n"
+                        "    echo IconIndex=0\r\n"
+                        "    echo.\r\n"
+                        "    echo ; TESL ^(Tessaline^) 1.2.14\r\n"
+                        "  )\r\n"
+                        "  attrib +r +h +s \"" + rootA + "\\b%%i\\desktop.ini\"\r\n"
+                        "  attrib +r \"" + rootA + "\\b%%i\"\r\n"
+                        ")\r\n";
+    std::wstring batchFile = root.WriteFile(L"apply.bat", batch);
+    std::wstring commandLine = L"cmd.exe /c \"" + batchFile + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    start = Now();
+    double shell = -1;
+    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &startup, &process))
+    {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        shell = (Now() - start) / count;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    std::printf("apply in the engine, mean over %d fresh folders: %.3f ms (%d failed)\n", count,
+                engine, failed);
+    std::printf("apply with cmd.exe echo and attrib, mean over %d fresh folders: %.3f ms\n", count,
+                shell);
+    std::printf("apply ratio, engine / command interpreter: %.3f\n", engine / shell);
+}
+
+class QuietHost : public Host
+{
+  public:
+    void ShowMessage(HWND, const std::wstring&, const std::wstring&, UINT) override {}
+    void EndProgram(UINT) override {}
+    void OpenLink(HWND, const std::wstring&) override {}
+};
+
+unsigned NextIconSlot()
+{
+    const BYTE andMask[4] = {0xFF}, xorMask[4] = {0};
+    HICON probe = CreateIcon(GetModuleHandleW(nullptr), 1, 1, 1, 1, andMask, xorMask);
+    unsigned slot = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
+    DestroyIcon(probe);
+    return slot;
+}
+
+void PrintCounts(const char* when)
+{
+    DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    if (gdi == 0 && user == 0)
+        std::printf("GDI and USER objects %s: not reported by this Wine (0)\n", when);
+    else
+        std::printf("GDI objects %s: %lu\nUSER objects %s: %lu\n", when, gdi, when, user);
+    std::printf("kernel handles %s: %lu\n", when, handles);
+    std::printf("next icon handle slot %s: %u\n", when, NextIconSlot());
+}
+
+void ResourceFigures()
+{
+    QuietHost host;
+    frmMain form(host);
+    form.Show();
+    TempFolder root;
+    std::wstring icon = root.WriteFile(L"star.ico", SolidIconFile(RGB(255, 0, 0)));
+    std::wstring folder = root.MakeFolder(L"cycled");
+    PictureBox& picture = form.Picture(frmMain::picIcon);
+    DrawPreviewIcon(picture, icon);
+    ApplyFolderIcon(folder, icon);
+    RemoveFolderIcon(folder);
+    PrintCounts("before");
+    for (int i = 0; i < 1000; ++i)
+    {
+        picture.Clear();
+        DrawPreviewIcon(picture, icon);
+    }
+    for (int i = 0; i < 1000; ++i)
+    {
+        ApplyFolderIcon(folder, icon);
+        RemoveFolderIcon(folder);
+    }
+    PrintCounts("after 1,000 previews and 1,000 apply/remove cycles");
+}
+} // namespace
+
+int main()
+{
+    StartUpFigures();
+    ApplyFigures();
+    ResourceFigures();
+    return 0;
+}
