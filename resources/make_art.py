@@ -12,6 +12,7 @@ hand whose hot spot, (0, 0), is the tip of the index finger.
 
     python3 make_art.py              writes both files next to this script
     python3 make_art.py --png DIR    also writes PNG previews into DIR (not committed)
+    python3 make_art.py --out DIR    writes the files into DIR instead (the build's check)
 """
 
 import argparse
@@ -458,6 +459,8 @@ def cursor_preview(image):
 def main():
     parser = argparse.ArgumentParser(description="Draw tessaline.ico and hand.cur.")
     parser.add_argument("--png", metavar="DIR", help="also write PNG previews into DIR")
+    parser.add_argument("--out", metavar="DIR", default=HERE,
+                        help="where to write the icon and cursor (default: beside this script)")
     args = parser.parse_args()
 
     images_8 = [draw_icon(32), draw_icon(16)]
@@ -465,9 +468,9 @@ def main():
     palette = make_palette(images_8)
     hand = draw_hand()
 
-    with open(os.path.join(HERE, "tessaline.ico"), "wb") as f:
+    with open(os.path.join(args.out, "tessaline.ico"), "wb") as f:
         f.write(make_icon(images_8, images_32, palette))
-    with open(os.path.join(HERE, "hand.cur"), "wb") as f:
+    with open(os.path.join(args.out, "hand.cur"), "wb") as f:
         f.write(make_cursor(hand, 0, 0))
 
     if args.png:

@@ -46,7 +46,7 @@ template <typename Traits> class UniqueAny
 
 namespace handle_traits
 {
-template <typename T, typename R, R(WINAPI* CloseFn)(T)> struct NullInvalid
+template <typename T, auto CloseFn> struct NullInvalid
 {
     using Type = T;
     static Type Invalid() noexcept { return nullptr; }
@@ -68,13 +68,13 @@ struct CoTaskMem
 };
 } // namespace handle_traits
 
-using UniqueHandle = UniqueAny<handle_traits::NullInvalid<HANDLE, BOOL, &::CloseHandle>>;
+using UniqueHandle = UniqueAny<handle_traits::NullInvalid<HANDLE, &::CloseHandle>>;
 using UniqueFile = UniqueAny<handle_traits::File>;
-using UniqueHicon = UniqueAny<handle_traits::NullInvalid<HICON, BOOL, &::DestroyIcon>>;
-using UniqueHcursor = UniqueAny<handle_traits::NullInvalid<HCURSOR, BOOL, &::DestroyCursor>>;
-using UniqueHfont = UniqueAny<handle_traits::NullInvalid<HFONT, BOOL, &::DeleteObject>>;
-using UniqueHbitmap = UniqueAny<handle_traits::NullInvalid<HBITMAP, BOOL, &::DeleteObject>>;
-using UniqueHbrush = UniqueAny<handle_traits::NullInvalid<HBRUSH, BOOL, &::DeleteObject>>;
-using UniqueHdc = UniqueAny<handle_traits::NullInvalid<HDC, BOOL, &::DeleteDC>>;
-using UniqueHglobal = UniqueAny<handle_traits::NullInvalid<HGLOBAL, HGLOBAL, &::GlobalFree>>;
+using UniqueHicon = UniqueAny<handle_traits::NullInvalid<HICON, &::DestroyIcon>>;
+using UniqueHcursor = UniqueAny<handle_traits::NullInvalid<HCURSOR, &::DestroyCursor>>;
+using UniqueHfont = UniqueAny<handle_traits::NullInvalid<HFONT, &::DeleteObject>>;
+using UniqueHbitmap = UniqueAny<handle_traits::NullInvalid<HBITMAP, &::DeleteObject>>;
+using UniqueHbrush = UniqueAny<handle_traits::NullInvalid<HBRUSH, &::DeleteObject>>;
+using UniqueHdc = UniqueAny<handle_traits::NullInvalid<HDC, &::DeleteDC>>;
+using UniqueHglobal = UniqueAny<handle_traits::NullInvalid<HGLOBAL, &::GlobalFree>>;
 using UniqueCoTaskMem = UniqueAny<handle_traits::CoTaskMem>;

@@ -1,0 +1,166 @@
+#include "e2e/Driver.h"
+
+#include "runtime/Form.h"
+
+#include <stdexcept>
+
+namespace
+{
+std::wstring BesideThisProgram(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path);
+    dir.resize(dir.find_last_of(L'\\') + 1);
+    return dir + name;
+}
+
+std::wstring ClassOf(HWND hwnd)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+} // namespace
+
+Driver::Driver(const std::wstring& exe)
+{
+    std::wstring path = exe.empty() ? BesideThisProgram(L"tessaline.exe") : exe;
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &m_process))
+        throw std::runtime_error("cannot start tessaline.exe");
+    WaitForInputIdle(m_process.hProcess, 10000);
+    for (int i = 0; i < 200 && m_main == nullptr; ++i)
+    {
+        for (HWND hwnd : TopLevelWindows())
+            if (ClassOf(hwnd) == L"TessalineMain" && IsWindowVisible(hwnd))
+                m_main = hwnd;
+        if (m_main == nullptr)
+            Sleep(25);
+    }
+    if (m_main == nullptr)
+        throw std::runtime_error("tessaline.exe showed no main window");
+}
+
+Driver::~Driver()
+{
+    if (Running())
+    {
+        TerminateProcess(m_process.hProcess, 99);
+        WaitForSingleObject(m_process.hProcess, 5000);
+    }
+    CloseHandle(m_process.hThread);
+    CloseHandle(m_process.hProcess);
+}
+
+std::vector<HWND> Driver::TopLevelWindows() const
+{
+    struct Search
+    {
+        DWORD pid;
+        std::vector<HWND> found;
+    } search{m_process.dwProcessId, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (pid == s->pid)
+                s->found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Driver::Control(int row) const { return GetDlgItem(m_main, Form::kFirstControlId + row); }
+
+std::wstring Driver::Text(HWND hwnd) const
+{
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+void Driver::Type(int row, const std::wstring& text)
+{
+    HWND control = Control(row);
+    DWORD_PTR ignored = 0;
+    for (wchar_t ch : text)
+        SendMessageTimeoutW(control, WM_CHAR, ch, 1, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+void Driver::SetText(int row, const std::wstring& text)
+{
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(Control(row), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+void Driver::Click(int row) { PostMessageW(Control(row), BM_CLICK, 0, 0); }
+
+void Driver::Settle() const
+{
+    // Sent messages overtake posted ones, so wait for the program to go idle as well.
+    WaitForInputIdle(m_process.hProcess, 5000);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(m_main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+HWND Driver::WaitForDialog(DWORD timeoutMs, HWND except) const
+{
+    DWORD start = GetTickCount();
+    do
+    {
+        for (HWND hwnd : TopLevelWindows())
+            if (hwnd != except && ClassOf(hwnd) == L"#32770" && IsWindowVisible(hwnd))
+                return hwnd;
+        Sleep(20);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+MessageBoxSeen Driver::WaitForMessageBox(DWORD timeoutMs) const
+{
+    MessageBoxSeen seen;
+    seen.hwnd = WaitForDialog(timeoutMs);
+    if (seen.hwnd == nullptr)
+        return seen;
+    seen.title = Text(seen.hwnd);
+    // Wine's message box: the text is the static 0xFFFF, the icon the static 0x440.
+    seen.text = Text(GetDlgItem(seen.hwnd, 0xFFFF));
+    HWND icon = GetDlgItem(seen.hwnd, 0x440);
+    seen.hasIcon = icon != nullptr && IsWindowVisible(icon) &&
+                   SendMessageW(icon, STM_GETICON, 0, 0) != 0;
+    return seen;
+}
+
+void Driver::PressOk(HWND dialog) const
+{
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    for (int i = 0; i < 250 && IsWindow(dialog); ++i)
+        Sleep(20);
+}
+
+bool Driver::Running() const
+{
+    return WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Driver::Close()
+{
+    PostMessageW(m_main, WM_CLOSE, 0, 0);
+    WaitForSingleObject(m_process.hProcess, 10000);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_process.hProcess, &code);
+    return code;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Drives the real tessaline.exe from another process, as a person would: finds its windows,
+// types, clicks, reads and dismisses its message boxes.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct MessageBoxSeen
+{
+    HWND hwnd = nullptr;
+    std::wstring title;
+    std::wstring text;
+    bool hasIcon = false;
+};
+
+class Driver
+{
+  public:
+    // Starts exe (default: tessaline.exe beside the driver) and waits for its main window.
+    explicit Driver(const std::wstring& exe = L"");
+    ~Driver();
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+
+    HWND Main() const { return m_main; }
+    HWND Control(int row) const;
+    std::wstring Text(HWND hwnd) const;
+    bool Enabled(int row) const { return IsWindowEnabled(Control(row)) != FALSE; }
+
+    // Types each character into the control, as WM_CHAR from the keyboard; returns when the
+    // program has handled them.
+    void Type(int row, const std::wstring& text);
+    // Replaces the control's text, as a paste over a selection would.
+    void SetText(int row, const std::wstring& text);
+    // Posted, not sent: a click may open a modal window that would block a sent message.
+    void Click(int row);
+    // Waits until the program has handled everything sent so far.
+    void Settle() const;
+
+    // The next top-level dialog window (#32770) of the program, or null after the timeout.
+    HWND WaitForDialog(DWORD timeoutMs = 5000, HWND except = nullptr) const;
+    MessageBoxSeen WaitForMessageBox(DWORD timeoutMs = 5000) const;
+    void PressOk(HWND dialog) const;
+    // Topmost enabled state of the main window: false while a modal window is open.
+    bool MainEnabled() const { return IsWindowEnabled(m_main) != FALSE; }
+
+    // Closes the main window and waits for the process to end; returns its exit code.
+    DWORD Close();
+    bool Running() const;
+    std::vector<HWND> TopLevelWindows() const;
+
+  private:
+    PROCESS_INFORMATION m_process{};
+    HWND m_main = nullptr;
+};

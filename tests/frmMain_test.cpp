@@ -1,0 +1,177 @@
+// The main window as built from its design, driven with real messages.
+
+#include "resources/resource_ids.h"
+#include "runtime/Twips.h"
+#include "support/FakeHost.h"
+#include "support/Windows.h"
+#include "ui/ProductTexts.h"
+#include "ui/main/frmMain.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class MainWindow : public ::testing::Test
+{
+  protected:
+    void SetUp() override { form.Show(); }
+    HWND Ctl(int row) { return form.ControlHwnd(row); }
+    bool ApplyEnabled() { return IsWindowEnabled(Ctl(frmMain::cmdApply)) != FALSE; }
+    bool RemoveEnabled() { return IsWindowEnabled(Ctl(frmMain::cmdRemove)) != FALSE; }
+
+    FakeHost host;
+    frmMain form{host};
+};
+
+TEST_F(MainWindow, StartsEmptyWithApplyAndRemoveDisabledAndFocusOnTheIconBox)
+{
+    EXPECT_EQ(WindowText(form.Hwnd()), L"Tessaline");
+    EXPECT_EQ(form.Text(frmMain::txtFolder), L"");
+    EXPECT_EQ(form.Text(frmMain::txtIcon), L"");
+    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_FALSE(RemoveEnabled());
+    EXPECT_EQ(GetFocus(), Ctl(frmMain::txtIcon));
+    HWND picture = Ctl(frmMain::picIcon);
+    UpdateWindow(picture);
+    EXPECT_EQ(ScreenPixel(picture, 20, 20), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(WindowText(Ctl(frmMain::cmdApply)), L"Apply");
+    EXPECT_EQ(WindowText(Ctl(frmMain::cmdRemove)), L"Remove");
+    EXPECT_EQ(WindowText(Ctl(frmMain::lblMain0)), L"Folder :");
+    EXPECT_EQ(WindowText(Ctl(frmMain::lblMain1)), L"Icon :");
+    EXPECT_EQ(WindowText(Ctl(frmMain::lblCopyright)), kNoticeLine);
+}
+
+TEST_F(MainWindow, ApplyFollowsTypingInBothBoxes)
+{
+    TypeChar(Ctl(frmMain::txtFolder), L'C');
+    EXPECT_FALSE(ApplyEnabled()) << "folder typed, icon empty";
+    TypeChar(Ctl(frmMain::txtIcon), L'i');
+    EXPECT_TRUE(ApplyEnabled()) << "both typed";
+    TypeChar(Ctl(frmMain::txtIcon), L'\b');
+    EXPECT_FALSE(ApplyEnabled()) << "icon box cleared with backspace";
+    TypeChar(Ctl(frmMain::txtIcon), L' ');
+    EXPECT_TRUE(ApplyEnabled()) << "a blank counts as text";
+    SendMessageW(Ctl(frmMain::txtFolder), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    EXPECT_FALSE(ApplyEnabled()) << "folder box emptied";
+    EXPECT_FALSE(RemoveEnabled()) << "typing never enables Remove";
+}
+
+TEST_F(MainWindow, SettingTextFromCodeAppliesTheSameRule)
+{
+    form.SetText(frmMain::txtIcon, L"D:\\Icons\\star.ico");
+    form.SetText(frmMain::txtFolder, L"D:\\Photos");
+    EXPECT_TRUE(ApplyEnabled());
+    form.SetText(frmMain::txtFolder, L"");
+    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_FALSE(RemoveEnabled());
+}
+
+TEST_F(MainWindow, TabMovesIconBoxFolderBoxFolderButtonIconButtonRemoveApply)
+{
+    form.SetEnabled(frmMain::cmdApply, true);
+    form.SetEnabled(frmMain::cmdRemove, true);
+    const int order[] = {frmMain::txtIcon,   frmMain::txtFolder, frmMain::cmdFolder,
+                         frmMain::cmdIcon,   frmMain::cmdRemove, frmMain::cmdApply,
+                         frmMain::txtIcon};
+    HWND current = Ctl(order[0]);
+    for (size_t i = 1; i < sizeof order / sizeof order[0]; ++i)
+    {
+        current = GetNextDlgTabItem(form.Hwnd(), current, FALSE);
+        EXPECT_EQ(current, Ctl(order[i])) << "step " << i;
+    }
+    // Disabled buttons are skipped.
+    form.SetEnabled(frmMain::cmdApply, false);
+    form.SetEnabled(frmMain::cmdRemove, false);
+    EXPECT_EQ(GetNextDlgTabItem(form.Hwnd(), Ctl(frmMain::cmdIcon), FALSE), Ctl(frmMain::txtIcon));
+}
+
+TEST_F(MainWindow, IsAFixedDialogWithMinimiseButNoMaximise)
+{
+    LONG style = GetWindowLongW(form.Hwnd(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_CAPTION);
+}
+
+TEST_F(MainWindow, NoticeLabelIsUnderlinedWithTheHandCursor)
+{
+    HWND notice = Ctl(frmMain::lblCopyright);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(notice, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_TRUE(font.lfUnderline);
+    EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+    SendMessageW(form.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(notice),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HANDLINK)));
+
+    LOGFONTW plain{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Ctl(frmMain::lblMain0), WM_GETFONT, 0, 0)),
+               sizeof plain, &plain);
+    EXPECT_FALSE(plain.lfUnderline);
+    EXPECT_EQ(plain.lfWeight, 400);
+    EXPECT_EQ(plain.lfCharSet, 0);
+    EXPECT_EQ(GetWindowLongW(Ctl(frmMain::lblMain0), GWL_STYLE) & SS_TYPEMASK, SS_RIGHT);
+}
+
+// Every control where the design puts it, at the DPI the window was made for.
+void ExpectLayout(frmMain& form, int dpi)
+{
+    const FormDesign& design = frmMainDesign();
+    RECT client{};
+    GetClientRect(form.Hwnd(), &client);
+    EXPECT_EQ(client.right, TwipsToPixels(4815, dpi));
+    EXPECT_EQ(client.bottom, TwipsToPixels(1845, dpi));
+    for (int row = 0; row < design.controlCount; ++row)
+    {
+        const ControlDesign& c = design.controls[row];
+        RECT rect = ChildRect(form.ControlHwnd(row));
+        EXPECT_EQ(rect.left, TwipsToPixels(c.left, dpi)) << c.name;
+        EXPECT_EQ(rect.top, TwipsToPixels(c.top, dpi)) << c.name;
+        EXPECT_EQ(rect.right - rect.left, TwipsToPixels(c.width, dpi)) << c.name;
+        EXPECT_EQ(rect.bottom - rect.top, TwipsToPixels(c.height, dpi)) << c.name;
+    }
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form.ControlHwnd(frmMain::cmdApply), WM_GETFONT,
+                                                    0, 0)),
+               sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, FontHeightForPoints(825, dpi));
+}
+
+TEST(MainWindowLayout, At96DpiEveryControlIsItsTwipsDividedBy15)
+{
+    FakeHost host;
+    frmMain form(host);
+    form.Load(nullptr, 96);
+    ExpectLayout(form, 96);
+    RECT rect = ChildRect(form.ControlHwnd(frmMain::picIcon));
+    EXPECT_EQ(rect.right - rect.left, 48);
+    RECT client{};
+    GetClientRect(form.Hwnd(), &client);
+    EXPECT_EQ(client.right, 321);
+    EXPECT_EQ(client.bottom, 123);
+}
+
+TEST(MainWindowLayout, At144DpiEverythingScalesFontsIncluded)
+{
+    FakeHost host;
+    frmMain form(host);
+    form.Load(nullptr, 144);
+    ExpectLayout(form, 144);
+    RECT rect = ChildRect(form.ControlHwnd(frmMain::picIcon));
+    EXPECT_EQ(rect.right - rect.left, 72);
+}
+
+TEST(MainWindowLayout, IsCentredOnTheScreen)
+{
+    FakeHost host;
+    frmMain form(host);
+    form.Load(nullptr, 96);
+    RECT window{};
+    GetWindowRect(form.Hwnd(), &window);
+    int dx = (window.left + window.right) - GetSystemMetrics(SM_CXSCREEN);
+    int dy = (window.top + window.bottom) - GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_LE(abs(dx), 1);
+    EXPECT_LE(abs(dy), 1);
+}
+} // namespace

@@ -1,0 +1,246 @@
+// The forms layer and runtime services, on real windows and real files under Wine.
+
+#include "runtime/Error.h"
+#include "runtime/ErrorBoundary.h"
+#include "runtime/Form.h"
+#include "runtime/TextOutput.h"
+#include "runtime/Twips.h"
+#include "runtime/Version.h"
+#include "support/FakeHost.h"
+#include "support/TempFolder.h"
+#include "support/Windows.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+TEST(Twips, ConvertAtTheScreensDpi)
+{
+    struct Case
+    {
+        int twips, dpi, pixels;
+    } cases[] = {{120, 96, 8}, {4815, 96, 321}, {1845, 96, 123}, {720, 96, 48},
+                 {720, 144, 72}, {4815, 144, 482}, {375, 120, 31}, {0, 144, 0}};
+    for (const Case& c : cases)
+        EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi;
+    EXPECT_EQ(FontHeightForPoints(825, 96), -11);
+    EXPECT_EQ(FontHeightForPoints(825, 144), -17);
+}
+
+TEST(Version, TextIsMajorMinorRevision) { EXPECT_EQ(VersionText(), L"1.2.14"); }
+
+TEST(TextOutput, WritesAnsiLinesEndingInCrLfAndTruncates)
+{
+    TempFolder folder;
+    std::wstring path = folder.WriteFile(L"out.txt", std::string(100, 'x'));
+    SequentialTextFile file;
+    file.Open(path);
+    file.WriteLine(L"[a]");
+    file.WriteLine(L"");
+    file.WriteLine(L"caf\u00E9");
+    file.Close();
+    EXPECT_EQ(ReadFileBytes(path), std::string("[a]\r\n\r\ncaf\xE9\r\n"));
+}
+
+TEST(TextOutput, WritesUtf16WithByteOrderMark)
+{
+    TempFolder folder;
+    SequentialTextFile file;
+    file.Open(folder / L"u.txt", SequentialTextFile::Encoding::Utf16LeBom);
+    file.WriteLine(L"\u0416");
+    file.Close();
+    EXPECT_EQ(ReadFileBytes(folder / L"u.txt"), std::string("\xFF\xFE\x16\x04\r\0\n\0", 8));
+}
+
+TEST(TextOutput, FailureToOpenNamesThePathAndTheSystemError)
+{
+    TempFolder folder;
+    std::wstring path = folder / L"missing\\out.txt";
+    SequentialTextFile file;
+    try
+    {
+        file.Open(path);
+        FAIL() << "opening a file in a missing folder succeeded";
+    }
+    catch (const Error& error)
+    {
+        EXPECT_EQ(error.Number(), ERROR_PATH_NOT_FOUND);
+        EXPECT_NE(error.Description().find(path), std::wstring::npos);
+        EXPECT_GT(error.Description().size(), path.size() + 2);
+    }
+}
+
+TEST(TextOutput, AnsiConversionTellsWhenACharacterHasNoExactForm)
+{
+    bool defaulted = true;
+    EXPECT_EQ(ToAnsi(L"C:\\Photos", &defaulted), "C:\\Photos");
+    EXPECT_FALSE(defaulted);
+    ToAnsi(L"C:\\\u65E5\u672C", &defaulted);
+    EXPECT_TRUE(defaulted);
+}
+
+// A small form whose events a test can script.
+constexpr ControlDesign kTestControls[] = {
+    {ControlKind::CommandButton, L"cmdGo", -1, L"Go", 120, 120, 975, 375, 1, kNone},
+    {ControlKind::TextBox, L"txtText", -1, L"", 120, 600, 2000, 300, 0, kNone},
+    {ControlKind::PictureBox, L"picBox", -1, L"", 2400, 120, 720, 720, 2, kNone},
+    {ControlKind::LinkLabel, L"lblLink", 0, L"link", 120, 1000, 1000, 255, 3, kHandCursor},
+};
+constexpr FormDesign kTestDesign = {L"TessalineTestForm", L"Test", 3600, 1500,
+                                    BorderKind::FixedDialog, false, L"Tahoma", 825, 400,
+                                    kTestControls, 4};
+
+class TestForm : public Form
+{
+  public:
+    enum
+    {
+        cmdGo,
+        txtText,
+        picBox,
+        lblLink
+    };
+    explicit TestForm(Host& host) : Form(kTestDesign, host) {}
+    std::function<void(int, FormEvent)> onEvent;
+    int initializeCount = 0;
+    int loadCount = 0;
+
+  protected:
+    void OnInitialize() override { ++initializeCount; }
+    void OnLoad() override { ++loadCount; }
+    void OnEvent(int row, FormEvent event) override
+    {
+        if (onEvent)
+            onEvent(row, event);
+    }
+};
+
+TEST(Forms, SettingTextRaisesTheChangeEventBeforeItReturns)
+{
+    FakeHost host;
+    TestForm form(host);
+    form.Show();
+    std::wstring seenInHandler = L"<none>";
+    form.onEvent = [&](int row, FormEvent event) {
+        if (row == TestForm::txtText && event == FormEvent::Change)
+            seenInHandler = form.Text(TestForm::txtText);
+    };
+    form.SetText(TestForm::txtText, L"abc");
+    EXPECT_EQ(seenInHandler, L"abc");
+    SendMessageW(form.ControlHwnd(TestForm::txtText), EM_SETSEL, 3, 3); // caret at the end
+    TypeChar(form.ControlHwnd(TestForm::txtText), L'd');
+    EXPECT_EQ(seenInHandler, L"abcd");
+}
+
+TEST(Forms, ClicksReachTheHandlerWithTheirControl)
+{
+    FakeHost host;
+    TestForm form(host);
+    form.Show();
+    std::vector<int> clicked;
+    form.onEvent = [&](int row, FormEvent event) {
+        if (event == FormEvent::Click)
+            clicked.push_back(row);
+    };
+    SendMessageW(form.ControlHwnd(TestForm::cmdGo), BM_CLICK, 0, 0);
+    HWND link = form.ControlHwnd(TestForm::lblLink);
+    SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(clicked, (std::vector<int>{TestForm::cmdGo, TestForm::lblLink}));
+}
+
+TEST(Forms, AnErrorEscapingAHandlerIsReportedWithNumberAndDescriptionThenEnds)
+{
+    FakeHost host;
+    TestForm form(host);
+    form.Show();
+    form.onEvent = [](int, FormEvent event) {
+        if (event == FormEvent::Click)
+            throw Error(53, L"File not found");
+    };
+    SendMessageW(form.ControlHwnd(TestForm::cmdGo), BM_CLICK, 0, 0);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, L"Run-time error '53':\n\nFile not found");
+    EXPECT_EQ(host.messages[0].title, L"Tessaline");
+    EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(host.messages[0].owner, form.Hwnd());
+    EXPECT_EQ(host.endedWith, std::vector<UINT>{53});
+}
+
+TEST(Forms, ForeignExceptionsAreReportedToo)
+{
+    FakeHost host;
+    TestForm form(host);
+    form.Show();
+    form.onEvent = [](int, FormEvent event) {
+        if (event == FormEvent::Click)
+            throw std::runtime_error("boom");
+    };
+    SendMessageW(form.ControlHwnd(TestForm::cmdGo), BM_CLICK, 0, 0);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, UntrappedErrorText(51, L"Internal error: boom"));
+    EXPECT_EQ(host.endedWith.size(), 1u);
+}
+
+TEST(Forms, PictureKeepsWhatWasDrawnAcrossRepaints)
+{
+    FakeHost host;
+    TestForm form(host);
+    form.Show();
+    PictureBox& picture = form.Picture(TestForm::picBox);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT square{7, 7, 17, 17};
+    FillRect(picture.Hdc(), &square, red);
+    DeleteObject(red);
+    picture.Refresh();
+    UpdateWindow(picture.Hwnd());
+    EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), RGB(255, 0, 0));
+    EXPECT_EQ(ScreenPixel(picture.Hwnd(), 2, 2), GetSysColor(COLOR_WINDOW));
+
+    // Minimise, restore, and paint over everything: the drawing comes back.
+    ShowWindow(form.Hwnd(), SW_MINIMIZE);
+    PumpMessages();
+    ShowWindow(form.Hwnd(), SW_RESTORE);
+    RedrawWindow(form.Hwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), RGB(255, 0, 0));
+
+    picture.Clear();
+    UpdateWindow(picture.Hwnd());
+    EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), GetSysColor(COLOR_WINDOW));
+}
+
+TEST(Forms, ModalWindowDisablesItsOwnerUntilClosedAndLoadsAgainEachTime)
+{
+    FakeHost host;
+    TestForm owner(host);
+    owner.Show();
+    TestForm modal(host);
+    static TestForm* s_modal;
+    static BOOL s_ownerEnabledWhileOpen;
+    static HWND s_ownerHwnd;
+    static HWND s_ownerOfModal;
+    s_modal = &modal;
+    s_ownerHwnd = owner.Hwnd();
+    for (int round = 1; round <= 2; ++round)
+    {
+        s_ownerEnabledWhileOpen = TRUE;
+        UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            s_ownerEnabledWhileOpen = IsWindowEnabled(s_ownerHwnd);
+            s_ownerOfModal = GetWindow(s_modal->Hwnd(), GW_OWNER);
+            PostMessageW(s_modal->Hwnd(), WM_CLOSE, 0, 0);
+        });
+        ASSERT_NE(timer, 0u);
+        modal.ShowModal(owner);
+        EXPECT_FALSE(modal.IsLoaded());
+        EXPECT_FALSE(s_ownerEnabledWhileOpen);
+        EXPECT_EQ(s_ownerOfModal, owner.Hwnd());
+        EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
+        EXPECT_EQ(modal.loadCount, round);
+    }
+    EXPECT_EQ(modal.initializeCount, 1);
+}
+} // namespace

@@ -1,0 +1,11 @@
+// The tests' entry point: GoogleTest with its output unbuffered, since Wine hands it to a file.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

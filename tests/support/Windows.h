@@ -1,0 +1,45 @@
+#pragma once
+// Small helpers for tests that drive real windows.
+
+#include <windows.h>
+
+#include <string>
+
+// Dispatches what is waiting in this thread's queue (paint, posted clicks).
+inline void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// A control's rectangle in its parent's client coordinates.
+inline RECT ChildRect(HWND child)
+{
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+inline std::wstring WindowText(HWND hwnd)
+{
+    wchar_t buffer[512] = {};
+    GetWindowTextW(hwnd, buffer, 512);
+    return buffer;
+}
+
+// Types one character as the keyboard would deliver it to the control.
+inline void TypeChar(HWND control, wchar_t ch) { SendMessageW(control, WM_CHAR, ch, 1); }
+
+// What the screen shows at a point of a window's client area.
+inline COLORREF ScreenPixel(HWND hwnd, int x, int y)
+{
+    HDC dc = GetDC(hwnd);
+    COLORREF color = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
+    return color;
+}

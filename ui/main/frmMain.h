@@ -1,0 +1,42 @@
+#pragma once
+// The main window: the folder and icon boxes, the four buttons, the preview and the notice.
+
+#include "runtime/Form.h"
+
+class frmMain : public Form
+{
+  public:
+    // The controls, in the design's stored order; each value is the row of its design table.
+    enum Control
+    {
+        cmdApply,
+        cmdRemove,
+        cmdIcon,
+        cmdFolder,
+        txtFolder,
+        txtIcon,
+        picIcon,
+        lblMain1,
+        lblMain0,
+        lblCopyright,
+        kControlCount
+    };
+
+    explicit frmMain(Host& host);
+
+    // Enables Apply exactly when both boxes hold text (blanks count as text).
+    void UpdateApplyButton();
+
+  protected:
+    void OnInitialize() override;
+    void OnEvent(int row, FormEvent event) override;
+
+  private:
+    void cmdApply_Click();
+    void cmdRemove_Click();
+    void cmdFolder_Click();
+    void cmdIcon_Click();
+    void lblCopyright_Click();
+};
+
+const FormDesign& frmMainDesign();
