@@ -8,7 +8,7 @@ enum class ControlKind
     CommandButton,
     TextBox,
     Label,
-    LinkLabel, // a label in the form's font underlined, with the hand cursor and a click event
+    LinkLabel, // a label in the form's font underlined, with a click event; it takes the focus
     PictureBox,
 };
 
@@ -16,11 +16,12 @@ enum class ControlKind
 enum ControlOption : unsigned
 {
     kNone = 0,
-    kDisabled = 1u << 0,    // created disabled
-    kAlignRight = 1u << 1,  // label text right-aligned
-    kUnderlined = 1u << 2,  // the form's font, underlined
-    kHandCursor = 1u << 3,  // the program's hand-shaped link cursor
-    kFocusable = 1u << 4,   // a label that takes the keyboard focus (links: keyboard users need it)
+    kDisabled = 1u << 0,       // created disabled
+    kAlignRight = 1u << 1,     // label text right-aligned
+    kUnderlined = 1u << 2,     // the form's font, underlined
+    kHandCursor = 1u << 3,     // the program's hand-shaped link cursor
+    kNoBorder = 1u << 4,       // a picture box without the sunken edge
+    kFaceBackground = 1u << 5, // a picture box in the button-face colour, not the window colour
 };
 
 struct ControlDesign

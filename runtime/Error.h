@@ -22,7 +22,10 @@ class Error : public std::exception
     const std::wstring& Description() const noexcept { return m_description; }
     const char* what() const noexcept override { return "Tessaline error"; }
 
-    static Error InvalidArgument() { return Error(kErrInvalidArgument, L"Invalid procedure call or argument"); }
+    static Error InvalidArgument()
+    {
+        return Error(kErrInvalidArgument, L"Invalid procedure call or argument");
+    }
     static Error Overflow() { return Error(kErrOverflow, L"Overflow"); }
 
   private:

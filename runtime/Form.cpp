@@ -3,6 +3,7 @@
 #include "resources/resource_ids.h"
 #include "runtime/ErrorBoundary.h"
 #include "runtime/Host.h"
+#include "runtime/LinkLabel.h"
 #include "runtime/Twips.h"
 
 #include <algorithm>
@@ -139,15 +140,18 @@ HWND Form::CreateControl(int row)
         exStyle |= WS_EX_CLIENTEDGE;
         break;
     case ControlKind::Label:
-    case ControlKind::LinkLabel:
         style |= SS_NOTIFY | SS_NOPREFIX | ((c.options & kAlignRight) ? SS_RIGHT : SS_LEFT);
-        if (c.options & kFocusable)
-            style |= WS_TABSTOP;
+        break;
+    case ControlKind::LinkLabel:
+        className = LinkLabel::ClassName();
+        style |= WS_TABSTOP;
         break;
     case ControlKind::PictureBox:
-        m_pictures[row] = std::make_unique<PictureBox>();
+        m_pictures[row] = std::make_unique<PictureBox>(
+            (c.options & kFaceBackground) ? COLOR_BTNFACE : COLOR_WINDOW);
         className = PictureBox::ClassName();
-        exStyle |= WS_EX_CLIENTEDGE;
+        if (!(c.options & kNoBorder))
+            exStyle |= WS_EX_CLIENTEDGE;
         createParam = m_pictures[row].get();
         break;
     }
@@ -160,7 +164,8 @@ HWND Form::CreateControl(int row)
         GetModuleHandleW(nullptr), createParam);
     bool underlined = (c.options & kUnderlined) || c.kind == ControlKind::LinkLabel;
     SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(underlined ? m_underlinedFont.get() : m_font.get()), FALSE);
+                 reinterpret_cast<WPARAM>(underlined ? m_underlinedFont.get() : m_font.get()),
+                 FALSE);
     if (c.kind == ControlKind::TextBox)
         SendMessageW(control, EM_LIMITTEXT, 0, 0); // no limit but the system's
     return control;
@@ -250,11 +255,20 @@ void Form::SetText(int row, const std::wstring& text)
     SetWindowTextW(ControlHwnd(row), text.c_str());
 }
 
-bool Form::Enabled(int row) const { return IsWindowEnabled(ControlHwnd(row)) != FALSE; }
+bool Form::Enabled(int row) const
+{
+    return IsWindowEnabled(ControlHwnd(row)) != FALSE;
+}
 
-void Form::SetEnabled(int row, bool enabled) { EnableWindow(ControlHwnd(row), enabled ? TRUE : FALSE); }
+void Form::SetEnabled(int row, bool enabled)
+{
+    EnableWindow(ControlHwnd(row), enabled ? TRUE : FALSE);
+}
 
-PictureBox& Form::Picture(int row) { return *m_pictures.at(static_cast<size_t>(row)); }
+PictureBox& Form::Picture(int row)
+{
+    return *m_pictures.at(static_cast<size_t>(row));
+}
 
 int Form::RowOfControl(HWND control) const
 {

@@ -1,12 +1,25 @@
 #include "runtime/Host.h"
 
+#include "runtime/TextOutput.h"
+
+#include <shellapi.h>
+
 void SystemHost::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
                              UINT style)
 {
     MessageBoxW(owner, text.c_str(), title.c_str(), style);
 }
 
-void SystemHost::EndProgram(UINT exitCode) { ExitProcess(exitCode); }
+void SystemHost::EndProgram(UINT exitCode)
+{
+    ExitProcess(exitCode);
+}
+
+void SystemHost::OpenLink(HWND owner, const std::wstring& address)
+{
+    // The addresses are plain ASCII, so the ANSI call loses nothing.
+    ShellExecuteA(owner, "Open", ToAnsi(address).c_str(), "", "", SW_SHOWNORMAL);
+}
 
 Host& TheSystemHost()
 {

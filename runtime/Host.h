@@ -16,6 +16,9 @@ class Host
                              UINT style) = 0;
     // Ends the program at once, after an untrapped error has been reported.
     virtual void EndProgram(UINT exitCode) = 0;
+    // Opens a web address with the handler the user has for it ("Open"); the result is not
+    // examined: without a handler the click has no visible effect.
+    virtual void OpenLink(HWND owner, const std::wstring& address) = 0;
 };
 
 class SystemHost : public Host
@@ -24,6 +27,7 @@ class SystemHost : public Host
     void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
                      UINT style) override;
     void EndProgram(UINT exitCode) override;
+    void OpenLink(HWND owner, const std::wstring& address) override;
 };
 
 // The one production host of the process.

@@ -63,7 +63,7 @@ void PictureBox::Create(HWND hwnd)
     ReleaseDC(hwnd, screen);
     m_oldBitmap = SelectObject(m_dc.get(), m_bitmap.get());
     SetTextColor(m_dc.get(), GetSysColor(COLOR_WINDOWTEXT));
-    SetBkColor(m_dc.get(), GetSysColor(COLOR_WINDOW));
+    SetBkColor(m_dc.get(), GetSysColor(m_background));
     Clear();
 }
 
@@ -81,7 +81,7 @@ void PictureBox::Clear()
     if (!m_dc)
         return;
     RECT all{0, 0, m_size.cx, m_size.cy};
-    FillRect(m_dc.get(), &all, GetSysColorBrush(COLOR_WINDOW));
+    FillRect(m_dc.get(), &all, GetSysColorBrush(m_background));
     Refresh();
 }
 

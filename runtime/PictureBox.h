@@ -12,7 +12,7 @@ class PictureBox
   public:
     static const wchar_t* ClassName();
 
-    PictureBox() = default;
+    explicit PictureBox(int backgroundSysColor = COLOR_WINDOW) : m_background(backgroundSysColor) {}
     PictureBox(const PictureBox&) = delete;
     PictureBox& operator=(const PictureBox&) = delete;
 
@@ -34,4 +34,5 @@ class PictureBox
     UniqueHbitmap m_bitmap;
     HGDIOBJ m_oldBitmap = nullptr;
     SIZE m_size{};
+    int m_background;
 };

@@ -10,8 +10,8 @@ std::string ToAnsi(const std::wstring& text, bool* usedDefault)
     if (!text.empty())
     {
         int length = static_cast<int>(text.size());
-        int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0,
-                                       nullptr, nullptr);
+        int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr,
+                                       0, nullptr, nullptr);
         bytes.resize(static_cast<size_t>(size));
         WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, &bytes[0], size,
                             nullptr, &defaulted);

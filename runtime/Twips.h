@@ -6,7 +6,10 @@
 
 constexpr int kTwipsPerInch = 1440;
 
-inline int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, kTwipsPerInch); }
+inline int TwipsToPixels(int twips, int dpi)
+{
+    return MulDiv(twips, dpi, kTwipsPerInch);
+}
 
 // The height to ask CreateFont for, for a size in points (8.25 pt is 825 hundredths).
 inline int FontHeightForPoints(int hundredthsOfPoint, int dpi)

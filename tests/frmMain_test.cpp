@@ -66,13 +66,14 @@ TEST_F(MainWindow, SettingTextFromCodeAppliesTheSameRule)
     EXPECT_FALSE(RemoveEnabled());
 }
 
-TEST_F(MainWindow, TabMovesIconBoxFolderBoxFolderButtonIconButtonRemoveApply)
+TEST_F(MainWindow, TabMovesIconBoxFolderBoxFolderButtonIconButtonRemoveApplyNotice)
 {
     form.SetEnabled(frmMain::cmdApply, true);
     form.SetEnabled(frmMain::cmdRemove, true);
-    const int order[] = {frmMain::txtIcon,   frmMain::txtFolder, frmMain::cmdFolder,
-                         frmMain::cmdIcon,   frmMain::cmdRemove, frmMain::cmdApply,
-                         frmMain::txtIcon};
+    // The notice opens the About window, so keyboard users reach it too, last.
+    const int order[] = {frmMain::txtIcon,      frmMain::txtFolder, frmMain::cmdFolder,
+                         frmMain::cmdIcon,      frmMain::cmdRemove, frmMain::cmdApply,
+                         frmMain::lblCopyright, frmMain::txtIcon};
     HWND current = Ctl(order[0]);
     for (size_t i = 1; i < sizeof order / sizeof order[0]; ++i)
     {
@@ -82,7 +83,8 @@ TEST_F(MainWindow, TabMovesIconBoxFolderBoxFolderButtonIconButtonRemoveApply)
     // Disabled buttons are skipped.
     form.SetEnabled(frmMain::cmdApply, false);
     form.SetEnabled(frmMain::cmdRemove, false);
-    EXPECT_EQ(GetNextDlgTabItem(form.Hwnd(), Ctl(frmMain::cmdIcon), FALSE), Ctl(frmMain::txtIcon));
+    EXPECT_EQ(GetNextDlgTabItem(form.Hwnd(), Ctl(frmMain::cmdIcon), FALSE),
+              Ctl(frmMain::lblCopyright));
 }
 
 TEST_F(MainWindow, IsAFixedDialogWithMinimiseButNoMaximise)
@@ -132,8 +134,8 @@ void ExpectLayout(frmMain& form, int dpi)
         EXPECT_EQ(rect.bottom - rect.top, TwipsToPixels(c.height, dpi)) << c.name;
     }
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form.ControlHwnd(frmMain::cmdApply), WM_GETFONT,
-                                                    0, 0)),
+    GetObjectW(reinterpret_cast<HFONT>(
+                   SendMessageW(form.ControlHwnd(frmMain::cmdApply), WM_GETFONT, 0, 0)),
                sizeof font, &font);
     EXPECT_EQ(font.lfHeight, FontHeightForPoints(825, dpi));
 }

@@ -21,15 +21,18 @@ TEST(Twips, ConvertAtTheScreensDpi)
     struct Case
     {
         int twips, dpi, pixels;
-    } cases[] = {{120, 96, 8}, {4815, 96, 321}, {1845, 96, 123}, {720, 96, 48},
-                 {720, 144, 72}, {4815, 144, 482}, {375, 120, 31}, {0, 144, 0}};
+    } cases[] = {{120, 96, 8},   {4815, 96, 321},  {1845, 96, 123}, {720, 96, 48},
+                 {720, 144, 72}, {4815, 144, 482}, {375, 120, 31},  {0, 144, 0}};
     for (const Case& c : cases)
         EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi;
     EXPECT_EQ(FontHeightForPoints(825, 96), -11);
     EXPECT_EQ(FontHeightForPoints(825, 144), -17);
 }
 
-TEST(Version, TextIsMajorMinorRevision) { EXPECT_EQ(VersionText(), L"1.2.14"); }
+TEST(Version, TextIsMajorMinorRevision)
+{
+    EXPECT_EQ(VersionText(), L"1.2.14");
+}
 
 TEST(TextOutput, WritesAnsiLinesEndingInCrLfAndTruncates)
 {
@@ -88,9 +91,9 @@ constexpr ControlDesign kTestControls[] = {
     {ControlKind::PictureBox, L"picBox", -1, L"", 2400, 120, 720, 720, 2, kNone},
     {ControlKind::LinkLabel, L"lblLink", 0, L"link", 120, 1000, 1000, 255, 3, kHandCursor},
 };
-constexpr FormDesign kTestDesign = {L"TessalineTestForm", L"Test", 3600, 1500,
-                                    BorderKind::FixedDialog, false, L"Tahoma", 825, 400,
-                                    kTestControls, 4};
+constexpr FormDesign kTestDesign = {
+    L"TessalineTestForm", L"Test", 3600, 1500, BorderKind::FixedDialog, false, L"Tahoma", 825, 400,
+    kTestControls,        4};
 
 class TestForm : public Form
 {

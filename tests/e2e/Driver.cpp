@@ -29,8 +29,8 @@ Driver::Driver(const std::wstring& exe)
     std::wstring commandLine = L"\"" + path + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &m_process))
+    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &m_process))
         throw std::runtime_error("cannot start tessaline.exe");
     WaitForInputIdle(m_process.hProcess, 10000);
     for (int i = 0; i < 200 && m_main == nullptr; ++i)
@@ -76,7 +76,10 @@ std::vector<HWND> Driver::TopLevelWindows() const
     return search.found;
 }
 
-HWND Driver::Control(int row) const { return GetDlgItem(m_main, Form::kFirstControlId + row); }
+HWND Driver::Control(int row) const
+{
+    return GetDlgItem(m_main, Form::kFirstControlId + row);
+}
 
 std::wstring Driver::Text(HWND hwnd) const
 {
@@ -105,7 +108,19 @@ void Driver::SetText(int row, const std::wstring& text)
                         SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 
-void Driver::Click(int row) { PostMessageW(Control(row), BM_CLICK, 0, 0); }
+void Driver::Click(int row)
+{
+    HWND control = Control(row);
+    wchar_t name[64] = {};
+    GetClassNameW(control, name, 64);
+    if (std::wstring(name) == L"Button")
+    {
+        PostMessageW(control, BM_CLICK, 0, 0);
+        return;
+    }
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
 
 void Driver::Settle() const
 {
@@ -138,8 +153,8 @@ MessageBoxSeen Driver::WaitForMessageBox(DWORD timeoutMs) const
     // Wine's message box: the text is the static 0xFFFF, the icon the static 0x440.
     seen.text = Text(GetDlgItem(seen.hwnd, 0xFFFF));
     HWND icon = GetDlgItem(seen.hwnd, 0x440);
-    seen.hasIcon = icon != nullptr && IsWindowVisible(icon) &&
-                   SendMessageW(icon, STM_GETICON, 0, 0) != 0;
+    seen.hasIcon =
+        icon != nullptr && IsWindowVisible(icon) && SendMessageW(icon, STM_GETICON, 0, 0) != 0;
     return seen;
 }
 

@@ -35,6 +35,7 @@ class Driver
     // Replaces the control's text, as a paste over a selection would.
     void SetText(int row, const std::wstring& text);
     // Posted, not sent: a click may open a modal window that would block a sent message.
+    // Buttons get BM_CLICK, labels a press and release of the left button.
     void Click(int row);
     // Waits until the program has handled everything sent so far.
     void Settle() const;

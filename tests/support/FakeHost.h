@@ -5,6 +5,7 @@
 #include "runtime/Host.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ShownMessage
@@ -24,7 +25,12 @@ class FakeHost : public Host
         messages.push_back({owner, text, title, style});
     }
     void EndProgram(UINT exitCode) override { endedWith.push_back(exitCode); }
+    void OpenLink(HWND owner, const std::wstring& address) override
+    {
+        links.push_back({owner, address});
+    }
 
     std::vector<ShownMessage> messages;
     std::vector<UINT> endedWith;
+    std::vector<std::pair<HWND, std::wstring>> links;
 };

@@ -25,7 +25,10 @@ TempFolder::TempFolder()
         throw std::runtime_error("CreateDirectoryW failed");
 }
 
-TempFolder::~TempFolder() { RemoveTree(m_path); }
+TempFolder::~TempFolder()
+{
+    RemoveTree(m_path);
+}
 
 std::wstring TempFolder::MakeFolder(const std::wstring& name) const
 {

@@ -33,7 +33,10 @@ inline std::wstring WindowText(HWND hwnd)
 }
 
 // Types one character as the keyboard would deliver it to the control.
-inline void TypeChar(HWND control, wchar_t ch) { SendMessageW(control, WM_CHAR, ch, 1); }
+inline void TypeChar(HWND control, wchar_t ch)
+{
+    SendMessageW(control, WM_CHAR, ch, 1);
+}
 
 // What the screen shows at a point of a window's client area.
 inline COLORREF ScreenPixel(HWND hwnd, int x, int y)

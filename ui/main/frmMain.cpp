@@ -56,4 +56,9 @@ void frmMain::cmdFolder_Click() {}
 
 void frmMain::cmdIcon_Click() {}
 
-void frmMain::lblCopyright_Click() {}
+void frmMain::lblCopyright_Click()
+{
+    if (!m_about)
+        m_about = std::make_unique<frmAbout>(TheHost());
+    m_about->ShowModal(*this);
+}

@@ -2,6 +2,9 @@
 // The main window: the folder and icon boxes, the four buttons, the preview and the notice.
 
 #include "runtime/Form.h"
+#include "ui/about/frmAbout.h"
+
+#include <memory>
 
 class frmMain : public Form
 {
@@ -26,6 +29,8 @@ class frmMain : public Form
 
     // Enables Apply exactly when both boxes hold text (blanks count as text).
     void UpdateApplyButton();
+    // The About window, once the notice has been clicked: one instance for the process.
+    frmAbout* About() const { return m_about.get(); }
 
   protected:
     void OnInitialize() override;
@@ -37,6 +42,8 @@ class frmMain : public Form
     void cmdFolder_Click();
     void cmdIcon_Click();
     void lblCopyright_Click();
+
+    std::unique_ptr<frmAbout> m_about;
 };
 
 const FormDesign& frmMainDesign();

@@ -23,9 +23,12 @@ static_assert(sizeof kControls / sizeof kControls[0] == frmMain::kControlCount,
               "one design row per control");
 
 constexpr FormDesign kDesign = {
-    L"TessalineMain", L"Tessaline", 4815, 1845, BorderKind::FixedDialog, true,
+    L"TessalineMain", L"Tessaline", 4815, 1845,      BorderKind::FixedDialog, true,
     L"Tahoma",        825,          400,  kControls, frmMain::kControlCount,
 };
 } // namespace
 
-const FormDesign& frmMainDesign() { return kDesign; }
+const FormDesign& frmMainDesign()
+{
+    return kDesign;
+}

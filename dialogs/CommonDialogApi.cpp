@@ -1,0 +1,22 @@
+#include "dialogs/CommonDialogApi.h"
+
+namespace
+{
+class Comdlg32Api final : public CommonDialogApi
+{
+  public:
+    BOOL GetOpenFileNameW(OPENFILENAMEW& record) override { return ::GetOpenFileNameW(&record); }
+    BOOL GetSaveFileNameW(OPENFILENAMEW& record) override { return ::GetSaveFileNameW(&record); }
+    short GetFileTitleW(const wchar_t* file, wchar_t* title, WORD titleChars) override
+    {
+        return ::GetFileTitleW(file, title, titleChars);
+    }
+    DWORD CommDlgExtendedError() override { return ::CommDlgExtendedError(); }
+};
+} // namespace
+
+CommonDialogApi& RealCommonDialogApi() noexcept
+{
+    static Comdlg32Api api;
+    return api;
+}

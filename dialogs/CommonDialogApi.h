@@ -1,0 +1,23 @@
+#pragma once
+// The comdlg32 functions that cCommonDialog calls, behind one small interface: each dialog waits
+// for a person, so tests bind a fake that plays the user's answer. One virtual function per
+// platform function, with the platform's own name and result type; a new dialog method of the
+// class adds its function here and to the real binding in CommonDialogApi.cpp.
+
+#include <windows.h>
+#include <commdlg.h>
+
+class CommonDialogApi
+{
+  public:
+    virtual ~CommonDialogApi() = default;
+
+    virtual BOOL GetOpenFileNameW(OPENFILENAMEW& record) = 0;
+    virtual BOOL GetSaveFileNameW(OPENFILENAMEW& record) = 0;
+    virtual short GetFileTitleW(const wchar_t* file, wchar_t* title, WORD titleChars) = 0;
+    virtual DWORD CommDlgExtendedError() = 0;
+};
+
+// The binding to the real comdlg32 functions, shared by every cCommonDialog that is not given
+// another one.
+CommonDialogApi& RealCommonDialogApi() noexcept;

@@ -1,0 +1,83 @@
+#pragma once
+// cCommonDialog: the Windows common dialogs behind methods with plain parameters. Each dialog is
+// one call that fills the platform's record from an arguments struct, shows the dialog modally,
+// writes the user's choices back into the struct and returns true when the user confirmed. The
+// raw result and the extended error code of the last dialog call stay readable on the object.
+
+#include "dialogs/CommonDialogApi.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// One entry: a description and its pattern, separated by "|" (or ":"), as further entries are.
+inline constexpr wchar_t kDefaultFilter[] = L"All (*.*)| *.*";
+
+// The parameters of VBGetOpenFileName in order, with their defaults; "in/out" ones are written
+// back by the call.
+struct OpenFileNameArgs
+{
+    std::wstring FileName;                // in/out: offered first / chosen path or ""
+    std::wstring FileTitle;               // in/out: start of the title buffer / title or ""
+    bool FileMustExist = true;            // in
+    bool MultiSelect = false;             // in: the selection comes back unsplit
+    bool ReadOnly = false;                // in/out: set when the box was ticked, never cleared
+    bool HideReadOnly = false;            // in
+    std::wstring Filter = kDefaultFilter; // in/out: filter text / chosen entry or ""
+    long FilterIndex = 1;                 // in/out: 1-based entry / entry in use or -1
+    std::wstring InitDir;                 // in: "" lets the dialog choose
+    std::wstring DlgTitle;                // in: "" keeps the dialog's own caption
+    std::wstring DefaultExt;              // in: "" adds none
+    std::intptr_t Owner = -1;             // in: owner window handle; -1 or 0 for none
+    long flags = 0;                       // in/out: further OFN_ bits / flags returned or 0
+};
+
+// The parameters of VBGetSaveFileName in order, with their defaults.
+struct SaveFileNameArgs
+{
+    std::wstring FileName;                // in/out: offered first / chosen path or ""
+    std::wstring FileTitle;               // in/out: start of the title buffer / title or ""
+    bool OverWritePrompt = true;          // in
+    std::wstring Filter = kDefaultFilter; // in/out: filter text / chosen entry or ""
+    long FilterIndex = 1;                 // in/out: 1-based entry / entry in use or 0
+    std::wstring InitDir;                 // in: "" lets the dialog choose
+    std::wstring DlgTitle;                // in: "" keeps the dialog's own caption
+    std::wstring DefaultExt;              // in: "" adds none
+    std::intptr_t Owner = -1;             // in: owner window handle; -1 or 0 for none
+    long flags = 0;                       // in/out: further OFN_ bits / flags returned or 0
+};
+
+class cCommonDialog
+{
+  public:
+    explicit cCommonDialog(CommonDialogApi& api = RealCommonDialogApi()) noexcept;
+
+    // Raw result of the last dialog call; for the file dialogs nonzero when the user confirmed.
+    long APIReturn() const noexcept { return m_apiReturn; }
+    // The platform's extended error code when the last dialog call failed, else 0.
+    long ExtendedError() const noexcept { return m_extendedError; }
+
+    // Both return true when the user chose a file. A Filter of 32,767 characters or more throws
+    // Error::Overflow(), a FileName or FileTitle over 260 characters Error::InvalidArgument();
+    // either before any dialog shows, with args unchanged and both result values 0.
+    bool VBGetOpenFileName(OpenFileNameArgs& args);
+    bool VBGetSaveFileName(SaveFileNameArgs& args);
+    // The file's title as the system shows it, or "" when the system gives none. Shows no dialog
+    // and leaves APIReturn and ExtendedError alone.
+    std::wstring VBGetFileTitle(const std::wstring& sFile);
+
+  private:
+    static std::wstring CutAtNull(const std::wstring& text);
+    static std::wstring FilterEntry(const std::wstring& list, long n);
+
+    using FileDialogFunction = BOOL (CommonDialogApi::*)(OPENFILENAMEW&);
+    template <typename Args>
+    bool ShowFileDialog(Args& args, DWORD optionFlags, FileDialogFunction show, long noFileIndex);
+
+    std::array<COLORREF, 16> m_customColors{}; // the colour dialog's custom boxes
+    bool m_customColorsReady = false;          // false until the table is filled once
+    long m_apiReturn = 0;
+    long m_extendedError = 0;
+    std::array<BYTE, 122> m_printerDeviceMode{}; // leading bytes of the last printer settings
+    CommonDialogApi& m_api;
+};

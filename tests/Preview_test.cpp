@@ -1,0 +1,95 @@
+// The icon preview, drawn into the real main window and read back pixel by pixel.
+
+#include "support/FakeHost.h"
+#include "support/IconFile.h"
+#include "support/TempFolder.h"
+#include "support/Windows.h"
+#include "ui/main/Preview.h"
+#include "ui/main/frmMain.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class Preview : public ::testing::Test
+{
+  protected:
+    void SetUp() override { form.Show(); }
+    PictureBox& Picture() { return form.Picture(frmMain::picIcon); }
+    COLORREF Pixel(int x, int y)
+    {
+        UpdateWindow(Picture().Hwnd());
+        return ScreenPixel(Picture().Hwnd(), x, y);
+    }
+    bool Empty()
+    {
+        for (int y = 0; y < 44; y += 3)
+            for (int x = 0; x < 44; x += 3)
+                if (Pixel(x, y) != GetSysColor(COLOR_WINDOW))
+                    return false;
+        return true;
+    }
+
+    FakeHost host;
+    frmMain form{host};
+    TempFolder folder;
+};
+
+TEST_F(Preview, DrawsTheIconAtLargeSizeWithItsCornerAtSevenSeven)
+{
+    std::wstring icon = folder.WriteFile(L"red.ico", SolidIconFile(RGB(255, 0, 0)));
+    DrawPreviewIcon(Picture(), icon);
+    const int large = GetSystemMetrics(SM_CXICON);
+    EXPECT_EQ(Pixel(7, 7), RGB(255, 0, 0));
+    EXPECT_EQ(Pixel(7 + large - 1, 7 + large - 1), RGB(255, 0, 0));
+    EXPECT_EQ(Pixel(6, 7), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(Pixel(7, 6), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(Pixel(7 + large, 7 + large), GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(Preview, FindsAPathThatTheAnsiCodePageCannotHold)
+{
+    std::wstring icon = folder.WriteFile(L"\u65E5\u672C-\u0416.ico", SolidIconFile(RGB(0, 0, 255)));
+    DrawPreviewIcon(Picture(), icon);
+    EXPECT_EQ(Pixel(20, 20), RGB(0, 0, 255));
+}
+
+TEST_F(Preview, DrawsNothingForFilesWithoutAnIcon)
+{
+    std::wstring text = folder.WriteFile(L"notes.txt", "not an icon");
+    std::wstring cases[] = {L"", text, folder / L"missing.ico", folder.Path()};
+    for (const std::wstring& path : cases)
+    {
+        DrawPreviewIcon(Picture(), path);
+        EXPECT_TRUE(Empty()) << "path: " << std::string(path.begin(), path.end());
+    }
+}
+
+// The slot that the next icon handle takes. Wine reports no object counts, but it hands out
+// the lowest free slot of its handle table: a leak of icons pushes the next slot up.
+unsigned NextIconSlot()
+{
+    const BYTE andMask[4] = {0xFF}, xorMask[4] = {0};
+    HICON probe = CreateIcon(GetModuleHandleW(nullptr), 1, 1, 1, 1, andMask, xorMask);
+    unsigned slot = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
+    DestroyIcon(probe);
+    return slot;
+}
+
+TEST_F(Preview, ReleasesEveryIconItDraws)
+{
+    std::wstring icon = folder.WriteFile(L"red.ico", SolidIconFile(RGB(255, 0, 0)));
+    DrawPreviewIcon(Picture(), icon);
+    DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    DWORD userBefore = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    unsigned slotBefore = NextIconSlot();
+    for (int i = 0; i < 1000; ++i)
+    {
+        Picture().Clear();
+        DrawPreviewIcon(Picture(), icon);
+    }
+    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
+    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), userBefore);
+    EXPECT_LE(NextIconSlot(), slotBefore + 16) << "icon handles piled up";
+}
+} // namespace

@@ -1,0 +1,11 @@
+#pragma once
+// The icon preview of the main window.
+
+#include "runtime/PictureBox.h"
+
+#include <string>
+
+// Draws the icon at index of the file (a negative index is a resource id) at the system's
+// large-icon size, its top-left corner at (7, 7) of the picture. Draws nothing for a file
+// without such an icon. The caller clears the picture first.
+void DrawPreviewIcon(PictureBox& picture, const std::wstring& path, int index = 0);
