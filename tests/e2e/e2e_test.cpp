@@ -9,6 +9,19 @@
 
 namespace
 {
+// Each run names the Windows version its Wine prefix reports; the program must see it too.
+TEST(EndToEnd, RunsUnderTheWindowsVersionAsked)
+{
+    char expected[16] = {};
+    if (GetEnvironmentVariableA("TESSALINE_EXPECT_WINDOWS", expected, sizeof expected) == 0)
+        GTEST_SKIP() << "no Windows version asked for";
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    ASSERT_TRUE(GetVersionExW(&version));
+    EXPECT_EQ(std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion),
+              expected);
+}
+
 TEST(EndToEnd, StartsEmptyWithApplyAndRemoveDisabledAndClosesCleanly)
 {
     Driver app;
