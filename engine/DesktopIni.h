@@ -1,0 +1,19 @@
+#pragma once
+// The folder's "desktop.ini": where it lies and what it holds.
+
+#include <string>
+
+// Folder text + "\desktop.ini". The backslash is appended always, also after one that the text
+// already ends in: "C:\x\" gives "C:\x\\desktop.ini", which Windows resolves like a single one.
+std::wstring IniPath(const std::wstring& folderText);
+
+// Folder text + "\": the form through which the folder's own attributes are set.
+std::wstring FolderAttributePath(const std::wstring& folderText);
+
+// The nine lines for one icon, each ending CR LF.
+std::wstring DesktopIniText(const std::wstring& iconText);
+
+// The file's bytes: the text in the system's ANSI code page, without a byte-order mark, when every
+// character converts exactly; otherwise UTF-16 LE with a byte-order mark, which the profile
+// functions and the shell read as well, so that no character of the icon path is changed.
+std::string DesktopIniBytes(const std::wstring& iconText);

@@ -1,0 +1,32 @@
+#pragma once
+// Giving a folder a custom shell icon and taking it away: the file and attribute work behind
+// "Apply" and "Remove". Touches no window; the caller turns the result into a message.
+
+#include <windows.h>
+
+#include <string>
+
+enum class IconStatus
+{
+    Ok,
+    MissingInput,     // the folder text or the icon text is empty: nothing touched
+    ControlCharacter, // a text holds a character below U+0020: nothing touched
+    EmptyFolder,      // removal with an empty folder text: declined, nothing touched
+    WriteFailed,      // the file could not be written: the folder is as it was
+};
+
+struct IconResult
+{
+    IconStatus status = IconStatus::Ok;
+    DWORD error = ERROR_SUCCESS; // the Windows error number of a WriteFailed
+    std::wstring path;           // the path that a WriteFailed concerns
+};
+
+// Writes the folder's "desktop.ini" for the icon and marks it read-only, hidden and system, and
+// the folder read-only. On failure the folder is left as it was: the previous file intact, the
+// attributes of the file and the folder restored, no staged file left behind.
+IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& iconText);
+
+// Deletes the folder's "desktop.ini" and clears the folder's attributes. Failures of the deletion
+// and the attribute changes are not reported, as for a file that is already gone.
+IconResult RemoveFolderIcon(const std::wstring& folderText);

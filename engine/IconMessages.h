@@ -1,0 +1,23 @@
+#pragma once
+// The message boxes that follow "Apply" and "Remove": their texts, titles and icons.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "engine/FolderIcon.h"
+
+struct IconMessage
+{
+    std::wstring text;
+    std::wstring title;
+    UINT style; // MB_OK with MB_ICONERROR or MB_ICONINFORMATION
+};
+
+// The one message box that follows an apply. errorDescription is the system's text for
+// result.error (FormatMessageW); only a WriteFailed uses it.
+IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription);
+
+// The message box that follows a removal: none after a removal that ran.
+std::optional<IconMessage> RemoveMessage(const IconResult& result);

@@ -1,0 +1,28 @@
+#pragma once
+// A file written whole beside its destination and moved into place only once it is complete, so
+// that a failed write never leaves a truncated or half-written destination.
+
+#include <windows.h>
+
+#include <string>
+
+class StagedFile
+{
+  public:
+    StagedFile() = default;
+    // Deletes the staged file unless it was moved into place.
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // Creates a new file with a unique name in the folder, writes the bytes, flushes and closes it.
+    // Returns ERROR_SUCCESS or the Windows error number.
+    DWORD Write(const std::wstring& folderText, const std::string& bytes);
+
+    // Moves the staged file onto target, replacing a file there. Returns ERROR_SUCCESS or the
+    // Windows error number; on failure the target is as it was.
+    DWORD MoveOnto(const std::wstring& target);
+
+  private:
+    std::wstring m_path;
+};

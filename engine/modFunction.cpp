@@ -1,0 +1,75 @@
+#include "engine/modFunction.h"
+
+#include <objbase.h>
+#include <psapi.h>
+#include <shlobj.h>
+
+#include "runtime/UniqueAny.h"
+
+namespace
+{
+// The XP headers' PROCESS_ALL_ACCESS; newer headers define a wider mask that XP refuses.
+constexpr DWORD kProcessAllAccessXp = 0x1F0FFF;
+constexpr int kValueBufferSize = 255;
+
+// SHBrowseForFolderW with BIF_NEWDIALOGSTYLE needs a single-threaded apartment on the calling
+// thread. Joins the one the thread has, or opens one for the call.
+class ApartmentScope
+{
+  public:
+    ApartmentScope() : m_joined(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ApartmentScope()
+    {
+        if (m_joined)
+            CoUninitialize();
+    }
+    ApartmentScope(const ApartmentScope&) = delete;
+    ApartmentScope& operator=(const ApartmentScope&) = delete;
+
+  private:
+    bool m_joined;
+};
+} // namespace
+
+std::wstring TrimNull(const std::wstring& text)
+{
+    return text.substr(0, text.find(L'\0'));
+}
+
+std::wstring BrowseForFolder(HWND owner, const std::wstring& title)
+{
+    ApartmentScope apartment;
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = nullptr;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = nullptr;
+    info.lParam = 0;
+    info.iImage = 0;
+    UniqueCoTaskMem itemList(SHBrowseForFolderW(&info));
+    if (!itemList)
+        return std::wstring();
+
+    // The buffer is read whatever SHGetPathFromIDListW returns: a failed call leaves the spaces.
+    std::wstring path(MAX_PATH, L' ');
+    SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(itemList.get()), &path[0]);
+    return TrimNull(path);
+}
+
+void FreeMemory()
+{
+    UniqueHandle process(OpenProcess(kProcessAllAccessXp, FALSE, GetCurrentProcessId()));
+    EmptyWorkingSet(process.get());
+}
+
+std::wstring ReadIni(const std::wstring& section, const std::wstring& key, const std::wstring& file)
+{
+    // The wide reader takes ANSI files and UTF-16 LE files with a BOM alike, and any path.
+    std::wstring value(kValueBufferSize, L'\0');
+    DWORD count = GetPrivateProfileStringW(section.c_str(), key.c_str(), nullptr, &value[0],
+                                           kValueBufferSize, file.c_str());
+    value.resize(count);
+    return value;
+}

@@ -1,0 +1,469 @@
+// The folder icon engine against real files and attributes under Wine: the bytes of
+// "desktop.ini", the attributes, the refusals, and a folder left as it was after a failed write.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+
+#include "engine/DesktopIni.h"
+#include "engine/FolderIcon.h"
+#include "engine/IconMessages.h"
+#include "engine/ShellNotify.h"
+#include "engine/modFunction.h"
+#include "runtime/UniqueAny.h"
+#include "runtime/Version.h"
+#include "support/TempFolder.h"
+
+namespace
+{
+constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+const std::wstring kIcon = L"D:\\Icons\\star.ico";
+
+bool RunningOnWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+DWORD Attributes(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str());
+}
+
+// The nine lines as the file format defines them.
+std::wstring ExpectedText(const std::wstring& icon)
+{
+    const std::wstring version = std::to_wstring(kAppVersion.Major) + L"." +
+                                 std::to_wstring(kAppVersion.Minor) + L"." +
+                                 std::to_wstring(kAppVersion.Revision);
+    return L"[.ShellClassInfo]\r\n;for Windows 7/8/8.1\r\nIconResource=" + icon +
+           L",0\r\n\r\n;for Windows XP\r\nIconFile=" + icon + L"\r\nIconIndex=0\r\n\r\n" +
+           L"; TESL (Tessaline) " + version + L"\r\n";
+}
+
+// In code page 1252 the characters up to U+00FF used here are one byte of the same value.
+std::string ExpectedAnsi(const std::wstring& icon)
+{
+    std::string bytes;
+    for (wchar_t unit : ExpectedText(icon))
+        bytes += static_cast<char>(unit);
+    return bytes;
+}
+
+std::string ExpectedUtf16(const std::wstring& icon)
+{
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t unit : ExpectedText(icon))
+        bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return bytes;
+}
+
+// Every entry under a folder, the folder included: attributes and, for files, their bytes.
+struct Entry
+{
+    DWORD attributes;
+    std::string bytes;
+    bool operator==(const Entry& other) const
+    {
+        return attributes == other.attributes && bytes == other.bytes;
+    }
+};
+using Snapshot = std::map<std::wstring, Entry>;
+
+void PrintTo(const Entry& entry, std::ostream* out)
+{
+    *out << "attributes 0x" << std::hex << entry.attributes << std::dec << ", "
+         << entry.bytes.size() << " bytes";
+}
+
+void AddEntries(const std::wstring& path, Snapshot& snapshot)
+{
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    snapshot[path] = {attributes, folder ? std::string() : ReadFileBytes(path)};
+    WIN32_FIND_DATAW data;
+    HANDLE find = folder ? FindFirstFileW((path + L"\\*").c_str(), &data) : INVALID_HANDLE_VALUE;
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        const std::wstring child = data.cFileName;
+        if (child != L"." && child != L"..")
+            AddEntries(path + L"\\" + child, snapshot);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+Snapshot TakeSnapshot(const std::wstring& folder)
+{
+    Snapshot snapshot;
+    AddEntries(folder, snapshot);
+    return snapshot;
+}
+
+// A folder that carries a foreign desktop.ini: file read-only, hidden and system, folder hidden
+// and system.
+std::wstring MarkedFolderWithIni(const TempFolder& temp)
+{
+    const std::wstring folder = temp.MakeFolder(L"Photos");
+    const std::wstring ini =
+        temp.WriteFile(L"Photos\\desktop.ini", "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,3\r\n"
+                                               "InfoTip=Holiday\r\n[ViewState]\r\nMode=4\r\n");
+    SetFileAttributesW(ini.c_str(), kMarks);
+    SetFileAttributesW(folder.c_str(), kHiddenSystem);
+    return folder;
+}
+
+// Wine starts the tests in Z:, the machine's own root; C: lies inside the private prefix.
+class CurrentDirectoryScope
+{
+  public:
+    explicit CurrentDirectoryScope(const std::wstring& path)
+    {
+        wchar_t saved[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, saved);
+        m_saved = saved;
+        SetCurrentDirectoryW(path.c_str());
+    }
+    ~CurrentDirectoryScope() { SetCurrentDirectoryW(m_saved.c_str()); }
+    CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
+    CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
+
+  private:
+    std::wstring m_saved;
+};
+} // namespace
+
+TEST(DesktopIniTest, PathsAppendABackslashAlways)
+{
+    EXPECT_EQ(IniPath(L"D:\\Photos"), L"D:\\Photos\\desktop.ini");
+    EXPECT_EQ(IniPath(L"C:\\x\\"), L"C:\\x\\\\desktop.ini");
+    EXPECT_EQ(FolderAttributePath(L"C:\\x\\"), L"C:\\x\\\\");
+}
+
+TEST(DesktopIniTest, TextsThatAnsiHoldsAreWrittenInAnsiWithoutBom)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "needs the Western code page 1252; this system uses " << GetACP();
+    for (const std::wstring& icon : {kIcon, std::wstring(L"C:\\Ic\u00F4nes\\caf\u00E9 1,2.ico")})
+        EXPECT_EQ(DesktopIniBytes(icon), ExpectedAnsi(icon));
+}
+
+TEST(DesktopIniTest, TextsThatAnsiCannotHoldAreWrittenInUtf16WithBom)
+{
+    if (GetACP() == CP_UTF8)
+        GTEST_SKIP() << "the ANSI code page is UTF-8 here: every character converts";
+    // U+0101 has a best-fit "a" in the Western code pages: that would name another file.
+    for (const wchar_t* character : {L"\u0101", L"\u0F00", L"\u4E2D"})
+    {
+        BOOL usedDefault = FALSE;
+        char ansi[8];
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, character, 1, ansi, 8, nullptr,
+                            &usedDefault);
+        if (!usedDefault)
+            continue; // this code page holds it
+        const std::wstring icon = L"C:\\" + std::wstring(character) + L".ico";
+        EXPECT_EQ(DesktopIniBytes(icon), ExpectedUtf16(icon));
+    }
+}
+
+class ApplyTest : public ::testing::Test
+{
+  protected:
+    TempFolder m_temp;
+};
+
+TEST_F(ApplyTest, WritesTheFileAndMarksFileAndFolder)
+{
+    const std::wstring folder = m_temp.MakeFolder(L"Photos");
+    SetFileAttributesW(folder.c_str(), kHiddenSystem);
+
+    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+
+    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), ExpectedAnsi(kIcon));
+    EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
+    EXPECT_EQ(Attributes(folder) & kHiddenSystem, 0u) << "hidden and system are gone";
+    EXPECT_EQ(TakeSnapshot(folder).size(), 2u) << "no staged file is left";
+    if (RunningOnWine())
+        GTEST_SKIP() << "Wine keeps no read-only attribute on a directory";
+    EXPECT_EQ(Attributes(folder) & kMarks, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+TEST_F(ApplyTest, TrailingBackslashWritesIntoTheFolder)
+{
+    const std::wstring folder = m_temp.MakeFolder(L"Photos");
+
+    ASSERT_EQ(ApplyFolderIcon(folder + L"\\", kIcon).status, IconStatus::Ok);
+
+    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), ExpectedAnsi(kIcon));
+    EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
+}
+
+TEST_F(ApplyTest, ReplacesAMarkedForeignFileCompletely)
+{
+    const std::wstring folder = MarkedFolderWithIni(m_temp);
+
+    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+
+    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), ExpectedAnsi(kIcon));
+    EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
+    EXPECT_EQ(Attributes(folder) & kHiddenSystem, 0u);
+}
+
+TEST_F(ApplyTest, ApplyingTwiceGivesTheSameBytes)
+{
+    const std::wstring folder = m_temp.MakeFolder(L"Photos");
+    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    const Snapshot first = TakeSnapshot(folder);
+
+    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+
+    EXPECT_EQ(TakeSnapshot(folder), first);
+}
+
+TEST_F(ApplyTest, PathsOutsideTheCodePageAreWrittenInUtf16AndReadBack)
+{
+    if (GetACP() == CP_UTF8)
+        GTEST_SKIP() << "the ANSI code page is UTF-8 here: every character converts";
+    const std::wstring folder = m_temp.MakeFolder(L"\u0F00\u4E2D");
+    const std::wstring icon = folder + L"\\\u0F00.ico";
+
+    ASSERT_EQ(ApplyFolderIcon(folder, icon).status, IconStatus::Ok);
+
+    const std::wstring ini = folder + L"\\desktop.ini";
+    EXPECT_EQ(ReadFileBytes(ini), ExpectedUtf16(icon));
+    EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", ini), icon + L",0");
+    EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconFile", ini), icon);
+}
+
+// A write that fails leaves the folder exactly as it was: same entries, bytes and attributes.
+struct FailureCase
+{
+    const char* name;
+    std::function<std::wstring(const TempFolder&)> prepare; // returns the folder text
+    bool lockIni; // another program holds the desktop.ini open without sharing it
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ApplyFailureTest : public ::testing::TestWithParam<FailureCase>
+{
+};
+
+TEST_P(ApplyFailureTest, LeavesTheFolderAsItWas)
+{
+    TempFolder temp;
+    const std::wstring folderText = GetParam().prepare(temp);
+    const Snapshot before = TakeSnapshot(temp.Path());
+    UniqueFile lock;
+    if (GetParam().lockIni)
+        lock.reset(CreateFileW((folderText + L"\\desktop.ini").c_str(), GENERIC_READ, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+
+    SetLastError(0xdeadbeef);
+    const IconResult result = ApplyFolderIcon(folderText, kIcon);
+    lock.reset();
+
+    EXPECT_EQ(result.status, IconStatus::WriteFailed);
+    EXPECT_NE(result.error, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(result.error, 0xdeadbeef);
+    EXPECT_EQ(result.path, folderText + L"\\desktop.ini");
+    EXPECT_EQ(TakeSnapshot(temp.Path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ApplyFailureTest,
+    ::testing::Values(
+        FailureCase{"FolderMissing", [](const TempFolder& temp) { return temp / L"Missing"; },
+                    false},
+        FailureCase{"FolderTextNamesAFile",
+                    [](const TempFolder& temp) { return temp.WriteFile(L"notes.txt", "keep"); },
+                    false},
+        FailureCase{"DesktopIniIsAFolder",
+                    [](const TempFolder& temp) {
+                        const std::wstring folder = temp.MakeFolder(L"Photos");
+                        const std::wstring ini = temp.MakeFolder(L"Photos\\desktop.ini");
+                        temp.WriteFile(L"Photos\\desktop.ini\\inside.txt", "inside");
+                        SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_HIDDEN);
+                        SetFileAttributesW(folder.c_str(), kHiddenSystem);
+                        return folder;
+                    },
+                    false},
+        FailureCase{"DesktopIniLocked", MarkedFolderWithIni, true},
+        FailureCase{"DesktopIniLockedTrailingBackslash",
+                    [](const TempFolder& temp) { return MarkedFolderWithIni(temp) + L"\\"; },
+                    true}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+// Texts that are refused before anything is touched.
+struct RefusalCase
+{
+    const char* name;
+    bool folderEmpty;
+    std::wstring folderSuffix; // appended to a real folder's path
+    std::wstring icon;
+    IconStatus expected;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ApplyRefusalTest : public ::testing::TestWithParam<RefusalCase>
+{
+};
+
+TEST_P(ApplyRefusalTest, ChangesNothing)
+{
+    TempFolder temp;
+    CurrentDirectoryScope directory(temp.Path());
+    const std::wstring folder = MarkedFolderWithIni(temp);
+    const std::wstring folderText = GetParam().folderEmpty ? L"" : folder + GetParam().folderSuffix;
+    const Snapshot before = TakeSnapshot(temp.Path());
+    const DWORD rootIni = Attributes(L"\\desktop.ini");
+
+    EXPECT_EQ(ApplyFolderIcon(folderText, GetParam().icon).status, GetParam().expected);
+
+    EXPECT_EQ(TakeSnapshot(temp.Path()), before);
+    EXPECT_EQ(Attributes(L"\\desktop.ini"), rootIni) << "the current drive's root is untouched";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ApplyRefusalTest,
+    ::testing::Values(
+        RefusalCase{"FolderEmpty", true, L"", kIcon, IconStatus::MissingInput},
+        RefusalCase{"IconEmpty", false, L"", L"", IconStatus::MissingInput},
+        RefusalCase{"BothEmpty", true, L"", L"", IconStatus::MissingInput},
+        RefusalCase{"CrLfInIcon", false, L"", kIcon + L"\r\nIconIndex=5",
+                    IconStatus::ControlCharacter},
+        RefusalCase{"LfInIcon", false, L"", kIcon + L"\nX", IconStatus::ControlCharacter},
+        RefusalCase{"NulInIcon", false, L"", kIcon + std::wstring(1, L'\0'),
+                    IconStatus::ControlCharacter},
+        RefusalCase{"TabInFolder", false, L"\t", kIcon, IconStatus::ControlCharacter},
+        RefusalCase{"U001FInFolder", false, L"\x1F", kIcon, IconStatus::ControlCharacter}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
+
+class RemoveTest : public ::testing::Test
+{
+  protected:
+    TempFolder m_temp;
+};
+
+TEST_F(RemoveTest, TakesAwayAnAppliedIconAndNothingElse)
+{
+    const std::wstring folder = m_temp.MakeFolder(L"Photos");
+    const std::wstring photo = m_temp.WriteFile(L"Photos\\photo.jpg", "jpeg");
+    SetFileAttributesW(folder.c_str(), kHiddenSystem);
+    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+
+    EXPECT_EQ(RemoveFolderIcon(folder).status, IconStatus::Ok);
+
+    EXPECT_EQ(Attributes(folder + L"\\desktop.ini"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Attributes(folder) & kMarks, 0u);
+    EXPECT_EQ(ReadFileBytes(photo), "jpeg");
+}
+
+TEST_F(RemoveTest, MissingFileStillClearsTheFolder)
+{
+    const std::wstring folder = m_temp.MakeFolder(L"Photos");
+    SetFileAttributesW(folder.c_str(), kHiddenSystem);
+
+    EXPECT_EQ(RemoveFolderIcon(folder).status, IconStatus::Ok);
+
+    EXPECT_EQ(Attributes(folder) & kMarks, 0u);
+}
+
+TEST_F(RemoveTest, DeletesAForeignFileThroughATrailingBackslash)
+{
+    const std::wstring folder = MarkedFolderWithIni(m_temp);
+
+    EXPECT_EQ(RemoveFolderIcon(folder + L"\\").status, IconStatus::Ok);
+
+    EXPECT_EQ(Attributes(folder + L"\\desktop.ini"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Attributes(folder) & kMarks, 0u);
+}
+
+TEST_F(RemoveTest, ControlCharacterTouchesNothing)
+{
+    const std::wstring folder = MarkedFolderWithIni(m_temp);
+    const Snapshot before = TakeSnapshot(m_temp.Path());
+
+    EXPECT_EQ(RemoveFolderIcon(folder + L"\r\n").status, IconStatus::ControlCharacter);
+
+    EXPECT_EQ(TakeSnapshot(m_temp.Path()), before);
+}
+
+TEST_F(RemoveTest, EmptyFolderTextLeavesTheDrivesRootFileAlone)
+{
+    CurrentDirectoryScope directory(m_temp.Path());
+    wchar_t full[MAX_PATH] = {};
+    GetFullPathNameW(L"\\desktop.ini", MAX_PATH, full, nullptr);
+    const std::wstring rootIni = full;
+    if (!RunningOnWine() || rootIni != L"C:\\desktop.ini")
+        GTEST_SKIP() << "puts a desktop.ini at the drive's root: only on C: of a Wine prefix";
+    if (Attributes(rootIni) != INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the drive's root already holds a desktop.ini";
+    const std::string marker = "[.ShellClassInfo]\r\nIconResource=C:\\marker.ico,0\r\n";
+    const std::wstring written = m_temp.WriteFile(L"marker.ini", marker);
+    ASSERT_TRUE(MoveFileW(written.c_str(), rootIni.c_str()));
+    SetFileAttributesW(rootIni.c_str(), kMarks);
+
+    const IconResult result = RemoveFolderIcon(L"");
+
+    const DWORD attributes = Attributes(rootIni);
+    const std::string bytes = ReadFileBytes(rootIni);
+    RemoveTree(rootIni);
+    EXPECT_EQ(result.status, IconStatus::EmptyFolder);
+    EXPECT_EQ(attributes & kMarks, kMarks);
+    EXPECT_EQ(bytes, marker);
+}
+
+TEST(ShellNotifyTest, FolderAndParentForTheShell)
+{
+    struct Case
+    {
+        std::wstring text, folder, parent;
+    };
+    const Case cases[] = {
+        {L"C:\\a\\b\\", L"C:\\a\\b", L"C:\\a"},
+        {L"C:\\a\\\\b", L"C:\\a\\\\b", L"C:\\a"},
+        {L"C:\\a", L"C:\\a", L"C:\\"},
+        {L"C:\\", L"C:\\", L""},
+        {L"\\\\server\\share\\x", L"\\\\server\\share\\x", L"\\\\server\\share"},
+        {L"Photos", L"Photos", L""},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(ShellFolderPath(c.text), c.folder) << ::testing::PrintToString(c.text);
+        EXPECT_EQ(ParentFolder(c.folder), c.parent) << ::testing::PrintToString(c.text);
+    }
+}
+
+TEST(IconMessagesTest, EachOutcomeHasItsMessage)
+{
+    const auto message = [](IconStatus status) {
+        return ApplyMessage(IconResult{status, ERROR_SUCCESS, L""}, L"");
+    };
+    EXPECT_EQ(message(IconStatus::MissingInput).text, L"Please choose folder and icon");
+    EXPECT_EQ(message(IconStatus::MissingInput).title, L"Error");
+    EXPECT_EQ(message(IconStatus::MissingInput).style, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(message(IconStatus::Ok).text, L"Success change icon");
+    EXPECT_EQ(message(IconStatus::Ok).title, L"Tessaline");
+    EXPECT_EQ(message(IconStatus::Ok).style, static_cast<UINT>(MB_ICONINFORMATION));
+
+    const IconResult failed{IconStatus::WriteFailed, ERROR_ACCESS_DENIED, L"D:\\P\\desktop.ini"};
+    const std::wstring text = ApplyMessage(failed, L"Access is denied.").text;
+    EXPECT_NE(text.find(L"D:\\P\\desktop.ini"), std::wstring::npos) << text;
+    EXPECT_NE(text.find(L"Error 5: Access is denied."), std::wstring::npos) << text;
+
+    EXPECT_FALSE(RemoveMessage(IconResult{}).has_value());
+    EXPECT_TRUE(RemoveMessage(IconResult{IconStatus::EmptyFolder, ERROR_SUCCESS, L""}));
+}
