@@ -1,6 +1,6 @@
 // Tessaline: gives a folder a custom icon in the Windows shell, and takes it away again.
 
-#include "runtime/Host.h"
+#include "ui/SystemHost.h"
 #include "ui/main/frmMain.h"
 
 #include <windows.h>

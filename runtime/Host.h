@@ -1,11 +1,14 @@
 #pragma once
 // What the windows ask of the world outside them and a test must be able to answer without a
-// person: message boxes and the end of the program. Production binds the system; tests bind a
-// fake that records and answers.
+// person: message boxes, the folder picker, the common dialogs, the web browser and the end of
+// the program. Production binds the system (ui/SystemHost.h); tests bind a fake that records
+// and answers.
 
 #include <windows.h>
 
 #include <string>
+
+class CommonDialogApi;
 
 class Host
 {
@@ -19,16 +22,8 @@ class Host
     // Opens a web address with the handler the user has for it ("Open"); the result is not
     // examined: without a handler the click has no visible effect.
     virtual void OpenLink(HWND owner, const std::wstring& address) = 0;
+    // The shell's folder picker, modal to owner: the chosen folder's path, or "" on cancel.
+    virtual std::wstring BrowseForFolder(HWND owner, const std::wstring& title) = 0;
+    // The functions through which a cCommonDialog shows its dialogs.
+    virtual CommonDialogApi& CommonDialogs() = 0;
 };
-
-class SystemHost : public Host
-{
-  public:
-    void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
-                     UINT style) override;
-    void EndProgram(UINT exitCode) override;
-    void OpenLink(HWND owner, const std::wstring& address) override;
-};
-
-// The one production host of the process.
-Host& TheSystemHost();

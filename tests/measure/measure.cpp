@@ -2,7 +2,7 @@
 // a slow machine. Run by scripts/measure under Wine.
 
 #include "engine/FolderIcon.h"
-#include "runtime/Host.h"
+#include "support/FakeHost.h"
 #include "support/IconFile.h"
 #include "support/TempFolder.h"
 #include "ui/main/Preview.h"
@@ -102,7 +102,10 @@ void StartUpFigures()
     std::printf("start-up ratio, program / bare window: %.2f\n", p / b);
 }
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
 
 void ApplyFigures()
 {
@@ -125,19 +128,29 @@ void ApplyFigures()
     std::string iconA = Narrow(icon), rootA = Narrow(root.Path());
     std::string batch = "@echo off\r\nfor /L %%i in (0,1," + std::to_string(count - 1) +
                         ") do (\r\n"
-                        "  > \"" + rootA + "\\b%%i\\desktop.ini\" (\r\n"
+                        "  > \"" +
+                        rootA +
+                        "\\b%%i\\desktop.ini\" (\r\n"
                         "    echo [.ShellClassInfo]\r\n"
                         "    echo ;for Windows 7/8/8.1\r\n"
-                        "    echo IconResource=" + iconA + ",0\r\n"
+                        "    echo IconResource=" +
+                        iconA +
+                        ",0\r\n"
                         "    echo.\r\n"
                         "    echo ;for Windows XP\r\n"
-                        "    echo IconFile=" + iconA + "\r\n"
+                        "    echo IconFile=" +
+                        iconA +
+                        "\r\n"
                         "    echo IconIndex=0\r\n"
                         "    echo.\r\n"
                         "    echo ; TESL ^(Tessaline^) 1.2.14\r\n"
                         "  )\r\n"
-                        "  attrib +r +h +s \"" + rootA + "\\b%%i\\desktop.ini\"\r\n"
-                        "  attrib +r \"" + rootA + "\\b%%i\"\r\n"
+                        "  attrib +r +h +s \"" +
+                        rootA +
+                        "\\b%%i\\desktop.ini\"\r\n"
+                        "  attrib +r \"" +
+                        rootA +
+                        "\\b%%i\"\r\n"
                         ")\r\n";
     std::wstring batchFile = root.WriteFile(L"apply.bat", batch);
     std::wstring commandLine = L"cmd.exe /c \"" + batchFile + L"\"";
@@ -160,14 +173,6 @@ void ApplyFigures()
                 shell);
     std::printf("apply ratio, engine / command interpreter: %.3f\n", engine / shell);
 }
-
-class QuietHost : public Host
-{
-  public:
-    void ShowMessage(HWND, const std::wstring&, const std::wstring&, UINT) override {}
-    void EndProgram(UINT) override {}
-    void OpenLink(HWND, const std::wstring&) override {}
-};
 
 unsigned NextIconSlot()
 {
@@ -194,7 +199,7 @@ void PrintCounts(const char* when)
 
 void ResourceFigures()
 {
-    QuietHost host;
+    FakeHost host;
     frmMain form(host);
     form.Show();
     TempFolder root;

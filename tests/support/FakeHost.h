@@ -1,7 +1,8 @@
 #pragma once
-// A host that records what the windows ask of it instead of showing a message box or ending
-// the process.
+// A host that records what the windows ask of it and plays the person's answers instead of
+// showing a message box, a folder picker or an open-file dialog, or ending the process.
 
+#include "dialogs/CommonDialogApi.h"
 #include "runtime/Host.h"
 
 #include <string>
@@ -16,6 +17,33 @@ struct ShownMessage
     UINT style;
 };
 
+// The open-file dialog as a person answers it: confirm with a file, or cancel (file "").
+class FakeOpenDialog : public CommonDialogApi
+{
+  public:
+    std::wstring answer;
+    int shown = 0;
+    OPENFILENAMEW seen{};
+    std::wstring filter;
+
+    BOOL GetOpenFileNameW(OPENFILENAMEW& record) override
+    {
+        ++shown;
+        seen = record;
+        size_t end = 0; // the filter list ends at its first pair of NULs
+        while (record.lpstrFilter[end] != L'\0' || record.lpstrFilter[end + 1] != L'\0')
+            ++end;
+        filter.assign(record.lpstrFilter, end + 2);
+        std::fill_n(record.lpstrFile, record.nMaxFile, L'\0');
+        answer.copy(record.lpstrFile, record.nMaxFile - 1);
+        record.nFilterIndex = 1;
+        return answer.empty() ? FALSE : TRUE;
+    }
+    BOOL GetSaveFileNameW(OPENFILENAMEW&) override { return FALSE; }
+    short GetFileTitleW(const wchar_t*, wchar_t*, WORD) override { return -1; }
+    DWORD CommDlgExtendedError() override { return 0; }
+};
+
 class FakeHost : public Host
 {
   public:
@@ -23,14 +51,26 @@ class FakeHost : public Host
                      UINT style) override
     {
         messages.push_back({owner, text, title, style});
+        if (onMessage)
+            onMessage();
     }
     void EndProgram(UINT exitCode) override { endedWith.push_back(exitCode); }
     void OpenLink(HWND owner, const std::wstring& address) override
     {
         links.push_back({owner, address});
     }
+    std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override
+    {
+        pickerCalls.push_back({owner, title});
+        return folderAnswer;
+    }
+    CommonDialogApi& CommonDialogs() override { return openDialog; }
 
     std::vector<ShownMessage> messages;
+    void (*onMessage)() = nullptr; // runs while the message would be on screen
     std::vector<UINT> endedWith;
     std::vector<std::pair<HWND, std::wstring>> links;
+    std::wstring folderAnswer;
+    std::vector<std::pair<HWND, std::wstring>> pickerCalls;
+    FakeOpenDialog openDialog;
 };

@@ -1,6 +1,17 @@
 #include "ui/main/frmMain.h"
 
+#include "dialogs/cCommonDialog.h"
+#include "engine/DesktopIni.h"
+#include "engine/FolderIcon.h"
+#include "engine/IconLocation.h"
+#include "engine/IconMessages.h"
+#include "engine/modFunction.h"
+#include "runtime/Host.h"
+#include "runtime/SystemError.h"
+#include "ui/main/Preview.h"
+
 #include <commctrl.h>
+#include <shlwapi.h>
 
 frmMain::frmMain(Host& host) : Form(frmMainDesign(), host) {}
 
@@ -48,13 +59,101 @@ void frmMain::UpdateApplyButton()
     SetEnabled(cmdApply, !icon.empty() && !folder.empty());
 }
 
-void frmMain::cmdApply_Click() {}
+void frmMain::ShowMessage(const std::wstring& text, const std::wstring& title, UINT style)
+{
+    TheHost().ShowMessage(Hwnd(), text, title, style);
+}
 
-void frmMain::cmdRemove_Click() {}
+void frmMain::ResetAfterChange()
+{
+    Picture(picIcon).Clear();
+    SetText(txtFolder, L"");
+    SetText(txtIcon, L"");
+    SetEnabled(cmdRemove, false);
+}
 
-void frmMain::cmdFolder_Click() {}
+void frmMain::cmdApply_Click()
+{
+    IconResult result = ApplyFolderIcon(Text(txtFolder), Text(txtIcon));
+    std::wstring description =
+        result.status == IconStatus::WriteFailed ? SystemErrorText(result.error) : L"";
+    IconMessage message = ApplyMessage(result, description);
+    ShowMessage(message.text, message.title, message.style);
+    // After a refusal or a failed write the texts stay, so that the user can correct them.
+    if (result.status != IconStatus::Ok)
+        return;
+    ResetAfterChange();
+    FreeMemory();
+}
 
-void frmMain::cmdIcon_Click() {}
+void frmMain::cmdRemove_Click()
+{
+    IconResult result = RemoveFolderIcon(Text(txtFolder));
+    if (std::optional<IconMessage> message = RemoveMessage(result))
+    {
+        ShowMessage(message->text, message->title, message->style);
+        // Remove was left enabled from an earlier folder whose text is gone.
+        if (result.status == IconStatus::EmptyFolder)
+            SetEnabled(cmdRemove, false);
+        return;
+    }
+    ResetAfterChange();
+}
+
+void frmMain::cmdFolder_Click()
+{
+    SetText(txtFolder, TheHost().BrowseForFolder(Hwnd(), L"Choose folder to change icon"));
+    Picture(picIcon).Clear();
+    std::wstring folder = Text(txtFolder);
+    if (folder.size() == 3)
+    {
+        // A drive's root, such as C:\, takes no folder icon.
+        SetText(txtFolder, L"");
+        ShowMessage(L"Please choose folder to change icon", L"Error", MB_OK | MB_ICONERROR);
+    }
+    else if (folder.empty())
+    {
+        // A cancelled pick: "\desktop.ini" would name the current drive's root, not a choice.
+        SetEnabled(cmdRemove, false);
+    }
+    else
+    {
+        std::wstring ini = IniPath(folder);
+        bool exists = PathFileExistsW(ini.c_str()) != FALSE;
+        if (exists)
+        {
+            IconLocation icon =
+                ParseIconLocation(ReadIni(L".ShellClassInfo", L"IconResource", ini), folder);
+            DrawPreviewIcon(Picture(picIcon), icon.path, icon.index);
+        }
+        SetEnabled(cmdRemove, exists);
+    }
+    FreeMemory();
+}
+
+void frmMain::cmdIcon_Click()
+{
+    cCommonDialog dialog(TheHost().CommonDialogs());
+    OpenFileNameArgs args;
+    args.FileName = L"";
+    args.FileTitle = L"";
+    args.FileMustExist = true;
+    args.MultiSelect = false;
+    args.ReadOnly = false;
+    args.HideReadOnly = false;
+    args.Filter = L"Icon Files (*.ico)|*.ico";
+    args.FilterIndex = 1;
+    args.InitDir = L"";
+    args.DlgTitle = L"";
+    args.DefaultExt = L"";
+    args.Owner = -1; // no owner: the main window stays usable while the dialog is open
+    args.flags = 0;
+    dialog.VBGetOpenFileName(args);
+    SetText(txtIcon, args.FileName);
+    Picture(picIcon).Clear();
+    DrawPreviewIcon(Picture(picIcon), args.FileName);
+    FreeMemory();
+}
 
 void frmMain::lblCopyright_Click()
 {

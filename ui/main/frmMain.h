@@ -37,6 +37,9 @@ class frmMain : public Form
     void OnEvent(int row, FormEvent event) override;
 
   private:
+    void ShowMessage(const std::wstring& text, const std::wstring& title, UINT style);
+    // Empty preview and boxes, Remove disabled: the state after an apply or a removal.
+    void ResetAfterChange();
     void cmdApply_Click();
     void cmdRemove_Click();
     void cmdFolder_Click();

@@ -1,5 +1,7 @@
-#include "runtime/Host.h"
+#include "ui/SystemHost.h"
 
+#include "dialogs/CommonDialogApi.h"
+#include "engine/modFunction.h"
 #include "runtime/TextOutput.h"
 
 #include <shellapi.h>
@@ -19,6 +21,16 @@ void SystemHost::OpenLink(HWND owner, const std::wstring& address)
 {
     // The addresses are plain ASCII, so the ANSI call loses nothing.
     ShellExecuteA(owner, "Open", ToAnsi(address).c_str(), "", "", SW_SHOWNORMAL);
+}
+
+std::wstring SystemHost::BrowseForFolder(HWND owner, const std::wstring& title)
+{
+    return ::BrowseForFolder(owner, title);
+}
+
+CommonDialogApi& SystemHost::CommonDialogs()
+{
+    return RealCommonDialogApi();
 }
 
 Host& TheSystemHost()

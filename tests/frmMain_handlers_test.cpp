@@ -1,0 +1,247 @@
+// The main window's buttons on the real window and real folders, with the person's answers
+// (message boxes, folder picker, open-file dialog) played by the fake host.
+
+#include "engine/DesktopIni.h"
+#include "support/FakeHost.h"
+#include "support/IconFile.h"
+#include "support/TempFolder.h"
+#include "support/Windows.h"
+#include "ui/main/frmMain.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+class Handlers : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        form.Show();
+        redIcon = folder.WriteFile(L"red.ico", SolidIconFile(kRed));
+    }
+    HWND Ctl(int row) { return form.ControlHwnd(row); }
+    void Click(int row) { SendMessageW(Ctl(row), BM_CLICK, 0, 0); }
+    bool Enabled(int row) { return IsWindowEnabled(Ctl(row)) != FALSE; }
+    COLORREF PreviewPixel(int x, int y)
+    {
+        HWND picture = Ctl(frmMain::picIcon);
+        UpdateWindow(picture);
+        return ScreenPixel(picture, x, y);
+    }
+    bool PreviewShowsRed() { return PreviewPixel(20, 20) == kRed; }
+    bool PreviewEmpty() { return PreviewPixel(20, 20) == GetSysColor(COLOR_WINDOW); }
+    std::wstring PickFolder(const std::wstring& answer)
+    {
+        host.folderAnswer = answer;
+        Click(frmMain::cmdFolder);
+        return form.Text(frmMain::txtFolder);
+    }
+    // A folder that Apply has given the red icon.
+    std::wstring AppliedFolder(const std::wstring& name)
+    {
+        std::wstring target = folder.MakeFolder(name);
+        form.SetText(frmMain::txtFolder, target);
+        form.SetText(frmMain::txtIcon, redIcon);
+        Click(frmMain::cmdApply);
+        host.messages.clear();
+        return target;
+    }
+
+    FakeHost host;
+    frmMain form{host};
+    TempFolder folder;
+    std::wstring redIcon;
+};
+
+// The state that the success message sees while it is on screen.
+std::wstring g_folderWhileMessage;
+
+TEST_F(Handlers, ApplyWritesTheFileThenConfirmsThenResetsTheWindow)
+{
+    std::wstring target = folder.MakeFolder(L"Photos");
+    form.SetText(frmMain::txtFolder, target);
+    form.SetText(frmMain::txtIcon, redIcon);
+    form.SetEnabled(frmMain::cmdRemove, true);
+    g_folderWhileMessage.clear();
+    host.onMessage = [] {
+        HWND main = FindWindowW(L"TessalineMain", nullptr);
+        g_folderWhileMessage =
+            WindowText(GetDlgItem(main, Form::kFirstControlId + frmMain::txtFolder));
+    };
+    Click(frmMain::cmdApply);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, L"Success change icon");
+    EXPECT_EQ(host.messages[0].title, L"Tessaline");
+    EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(host.messages[0].owner, form.Hwnd());
+    EXPECT_EQ(g_folderWhileMessage, target) << "the window resets only after the message";
+    EXPECT_EQ(ReadFileBytes(IniPath(target)), DesktopIniBytes(redIcon));
+    EXPECT_EQ(form.Text(frmMain::txtFolder), L"");
+    EXPECT_EQ(form.Text(frmMain::txtIcon), L"");
+    EXPECT_FALSE(Enabled(frmMain::cmdApply));
+    EXPECT_FALSE(Enabled(frmMain::cmdRemove));
+    EXPECT_TRUE(host.endedWith.empty());
+}
+
+TEST_F(Handlers, AFailedWriteNamesTheErrorAndKeepsTheTextsAndTheProgram)
+{
+    std::wstring missing = folder / L"no such folder";
+    form.SetText(frmMain::txtFolder, missing);
+    form.SetText(frmMain::txtIcon, redIcon);
+    Click(frmMain::cmdApply);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].title, L"Error");
+    EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_NE(host.messages[0].text.find(IniPath(missing)), std::wstring::npos);
+    EXPECT_NE(host.messages[0].text.find(L"Error 3"), std::wstring::npos) << "path not found";
+    EXPECT_EQ(form.Text(frmMain::txtFolder), missing);
+    EXPECT_EQ(form.Text(frmMain::txtIcon), redIcon);
+    EXPECT_TRUE(host.endedWith.empty()) << "the program keeps running";
+}
+
+TEST_F(Handlers, BlanksPassTheButtonRuleButApplyRefusesControlCharacters)
+{
+    form.SetText(frmMain::txtFolder, folder.MakeFolder(L"x") + L"\tmore");
+    form.SetText(frmMain::txtIcon, redIcon);
+    Click(frmMain::cmdApply);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].title, L"Error");
+    bool exists = false;
+    ReadFileBytes(IniPath(folder / L"x"), &exists);
+    EXPECT_FALSE(exists);
+    EXPECT_NE(form.Text(frmMain::txtFolder), L"");
+}
+
+TEST_F(Handlers, PickingAnAppliedFolderPreviewsItsIconAndEnablesRemove)
+{
+    std::wstring target = AppliedFolder(L"Applied");
+    form.SetText(frmMain::txtIcon, L"D:\\kept.ico");
+    EXPECT_EQ(PickFolder(target), target);
+    ASSERT_EQ(host.pickerCalls.size(), 1u);
+    EXPECT_EQ(host.pickerCalls[0].first, form.Hwnd());
+    EXPECT_EQ(host.pickerCalls[0].second, L"Choose folder to change icon");
+    EXPECT_TRUE(PreviewShowsRed());
+    EXPECT_TRUE(Enabled(frmMain::cmdRemove));
+    EXPECT_TRUE(Enabled(frmMain::cmdApply));
+    EXPECT_EQ(form.Text(frmMain::txtIcon), L"D:\\kept.ico") << "the icon box is untouched";
+    EXPECT_TRUE(host.messages.empty());
+
+    Click(frmMain::cmdRemove);
+    bool exists = true;
+    ReadFileBytes(IniPath(target), &exists);
+    EXPECT_FALSE(exists);
+    EXPECT_TRUE(host.messages.empty()) << "a removal shows no message";
+    EXPECT_EQ(form.Text(frmMain::txtFolder), L"");
+    EXPECT_EQ(form.Text(frmMain::txtIcon), L"");
+    EXPECT_FALSE(Enabled(frmMain::cmdRemove));
+    EXPECT_TRUE(PreviewEmpty());
+}
+
+TEST_F(Handlers, AFolderWithoutDesktopIniDisablesRemoveAndShowsNothing)
+{
+    form.SetEnabled(frmMain::cmdRemove, true);
+    std::wstring plain = folder.MakeFolder(L"Plain");
+    EXPECT_EQ(PickFolder(plain), plain);
+    EXPECT_FALSE(Enabled(frmMain::cmdRemove));
+    EXPECT_TRUE(PreviewEmpty());
+}
+
+TEST_F(Handlers, ADriveRootIsRefusedAndACancelledPickLooksAtNoFile)
+{
+    form.SetText(frmMain::txtFolder, L"D:\\before");
+    form.SetEnabled(frmMain::cmdRemove, true);
+    EXPECT_EQ(PickFolder(L"C:\\"), L"");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, L"Please choose folder to change icon");
+    EXPECT_EQ(host.messages[0].title, L"Error");
+    EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_TRUE(Enabled(frmMain::cmdRemove)) << "the refusal leaves Remove as it was";
+
+    EXPECT_EQ(PickFolder(L""), L"");
+    EXPECT_FALSE(Enabled(frmMain::cmdRemove)) << "no folder, nothing to remove";
+    EXPECT_TRUE(PreviewEmpty());
+    EXPECT_EQ(host.messages.size(), 1u);
+}
+
+TEST_F(Handlers, RemoveWithTheFolderBoxEmptiedTouchesNothing)
+{
+    std::wstring target = AppliedFolder(L"Kept");
+    PickFolder(target);
+    ASSERT_TRUE(Enabled(frmMain::cmdRemove));
+    form.SetText(frmMain::txtFolder, L"");
+    Click(frmMain::cmdRemove);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].title, L"Error");
+    EXPECT_FALSE(Enabled(frmMain::cmdRemove));
+    bool exists = false;
+    ReadFileBytes(IniPath(target), &exists);
+    EXPECT_TRUE(exists);
+}
+
+TEST_F(Handlers, IconResourceValuesAreReadAsTheShellReadsThem)
+{
+    std::wstring oddFolder = folder.MakeFolder(L"Art,0ld");
+    std::wstring oddIcon = oddFolder + L"\\star.ico";
+    folder.WriteFile(L"Art,0ld\\star.ico", SolidIconFile(kRed));
+    SetEnvironmentVariableW(L"TESSALINE_TEST_ICONS", folder.Path().c_str());
+    struct Case
+    {
+        std::wstring value;
+        bool drawn;
+    } cases[] = {
+        {oddIcon + L",0", true},                      // ",0" inside the path
+        {oddIcon, true},                              // no index at all
+        {redIcon + L",1", false},                     // an index the file lacks
+        {L"%TESSALINE_TEST_ICONS%\\red.ico,0", true}, // environment variable
+        {L"..\\red.ico,0", true},                     // relative to the folder
+        {folder / L"notes.txt,0", false},             // no icon in the file
+    };
+    folder.WriteFile(L"notes.txt", "no icon here");
+    int n = 0;
+    for (const Case& c : cases)
+    {
+        std::wstring target = folder.MakeFolder(L"case" + std::to_wstring(n++));
+        std::string ini =
+            "[.ShellClassInfo]\r\nIconResource=" + std::string(c.value.begin(), c.value.end()) +
+            "\r\n";
+        folder.WriteFile(L"case" + std::to_wstring(n - 1) + L"\\desktop.ini", ini);
+        PickFolder(target);
+        EXPECT_EQ(PreviewShowsRed(), c.drawn) << std::string(c.value.begin(), c.value.end());
+        EXPECT_TRUE(Enabled(frmMain::cmdRemove)) << "the file exists, whatever it names";
+    }
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Handlers, ChoosingAnIconFillsTheBoxAndPreviewsItWithoutOwner)
+{
+    form.SetText(frmMain::txtFolder, L"D:\\Photos");
+    host.openDialog.answer = redIcon;
+    Click(frmMain::cmdIcon);
+    EXPECT_EQ(form.Text(frmMain::txtIcon), redIcon);
+    EXPECT_TRUE(Enabled(frmMain::cmdApply));
+    EXPECT_TRUE(PreviewShowsRed());
+    EXPECT_EQ(PreviewPixel(7, 7), kRed);
+    EXPECT_EQ(PreviewPixel(6, 6), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(host.openDialog.seen.hwndOwner, nullptr) << "the main window stays usable";
+    EXPECT_EQ(host.openDialog.filter, std::wstring(L"Icon Files (*.ico)\0*.ico\0\0", 26));
+    EXPECT_EQ(host.openDialog.seen.Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST));
+    EXPECT_EQ(host.openDialog.seen.nFilterIndex, 1u);
+
+    // Typing changes Apply, never the preview.
+    form.SetText(frmMain::txtIcon, L"");
+    EXPECT_FALSE(Enabled(frmMain::cmdApply));
+    EXPECT_TRUE(PreviewShowsRed());
+
+    // Cancelling empties the box and the preview, whatever they held.
+    form.SetText(frmMain::txtIcon, redIcon);
+    host.openDialog.answer = L"";
+    Click(frmMain::cmdIcon);
+    EXPECT_EQ(form.Text(frmMain::txtIcon), L"");
+    EXPECT_FALSE(Enabled(frmMain::cmdApply));
+    EXPECT_TRUE(PreviewEmpty());
+    EXPECT_EQ(host.openDialog.shown, 2);
+}
+} // namespace

@@ -1,0 +1,18 @@
+#pragma once
+// The production host: the system's message boxes, folder picker, common dialogs and shell.
+
+#include "runtime/Host.h"
+
+class SystemHost : public Host
+{
+  public:
+    void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
+                     UINT style) override;
+    void EndProgram(UINT exitCode) override;
+    void OpenLink(HWND owner, const std::wstring& address) override;
+    std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override;
+    CommonDialogApi& CommonDialogs() override;
+};
+
+// The one production host of the process.
+Host& TheSystemHost();
