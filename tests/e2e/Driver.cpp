@@ -2,6 +2,9 @@
 
 #include "runtime/Form.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <stdexcept>
 
 namespace
@@ -164,6 +167,92 @@ void Driver::PressOk(HWND dialog) const
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     for (int i = 0; i < 250 && IsWindow(dialog); ++i)
         Sleep(20);
+}
+
+void* Driver::Remote(size_t bytes) const
+{
+    // Freed with the process when the driver ends it.
+    return VirtualAllocEx(m_process.hProcess, nullptr, bytes, MEM_COMMIT | MEM_RESERVE,
+                          PAGE_READWRITE);
+}
+
+std::wstring Driver::SelectedTreeText(HWND tree) const
+{
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (item == nullptr)
+        return L"";
+    struct Block
+    {
+        TVITEMW info;
+        wchar_t text[MAX_PATH];
+    };
+    auto* remote = static_cast<Block*>(Remote(sizeof(Block)));
+    Block local{};
+    local.info.mask = TVIF_TEXT;
+    local.info.hItem = item;
+    local.info.pszText = remote->text;
+    local.info.cchTextMax = MAX_PATH;
+    WriteProcessMemory(m_process.hProcess, remote, &local, sizeof local, nullptr);
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&remote->info));
+    ReadProcessMemory(m_process.hProcess, remote, &local, sizeof local, nullptr);
+    VirtualFreeEx(m_process.hProcess, remote, 0, MEM_RELEASE);
+    local.text[MAX_PATH - 1] = L'\0';
+    return local.text;
+}
+
+bool Driver::AnswerFolderPicker(const std::wstring& path) const
+{
+    HWND picker = WaitForDialog();
+    if (picker == nullptr)
+        return false;
+    if (!path.empty())
+    {
+        size_t bytes = (path.size() + 1) * sizeof(wchar_t);
+        void* remotePath = Remote(bytes);
+        WriteProcessMemory(m_process.hProcess, remotePath, path.c_str(), bytes, nullptr);
+        std::wstring leaf = path.substr(path.find_last_of(L'\\', path.size() - 2) + 1);
+        if (!leaf.empty() && leaf.back() == L'\\')
+            leaf.pop_back();
+        HWND tree = GetDlgItem(picker, 0x3741);
+        // The picker selects its own starting item once it has filled its tree; select again
+        // until the selection is ours.
+        for (int i = 0; i < 50; ++i)
+        {
+            SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remotePath));
+            Sleep(100);
+            std::wstring selected = SelectedTreeText(tree);
+            if (!selected.empty() &&
+                (selected == leaf || selected.find(leaf) != std::wstring::npos))
+                break;
+        }
+    }
+    int button = path.empty() ? IDCANCEL : IDOK;
+    PostMessageW(picker, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(picker, button)));
+    for (int i = 0; i < 250 && IsWindow(picker); ++i)
+        Sleep(20);
+    return true;
+}
+
+bool Driver::AnswerOpenDialog(const std::wstring& file) const
+{
+    HWND dialog = WaitForDialog();
+    if (dialog == nullptr)
+        return false;
+    int button = file.empty() ? IDCANCEL : IDOK;
+    if (!file.empty())
+    {
+        // The file name box is a ComboBoxEx (0x47C); its text is what OK takes.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(file.c_str()), SMTO_ABORTIFHUNG, 5000,
+                            &ignored);
+    }
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    for (int i = 0; i < 250 && IsWindow(dialog); ++i)
+        Sleep(20);
+    return true;
 }
 
 bool Driver::Running() const

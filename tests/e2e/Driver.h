@@ -44,6 +44,11 @@ class Driver
     HWND WaitForDialog(DWORD timeoutMs = 5000, HWND except = nullptr) const;
     MessageBoxSeen WaitForMessageBox(DWORD timeoutMs = 5000) const;
     void PressOk(HWND dialog) const;
+    // Answers the shell's folder picker: selects path (typing is ignored there on Wine) and
+    // presses OK, or presses Cancel when path is empty. False when no picker came.
+    bool AnswerFolderPicker(const std::wstring& path) const;
+    // Answers the open-file dialog with a file name, or cancels it when file is empty.
+    bool AnswerOpenDialog(const std::wstring& file) const;
     // Topmost enabled state of the main window: false while a modal window is open.
     bool MainEnabled() const { return IsWindowEnabled(m_main) != FALSE; }
 
@@ -53,6 +58,10 @@ class Driver
     std::vector<HWND> TopLevelWindows() const;
 
   private:
+    // Memory in the program's process, for messages whose pointers it must read or fill.
+    void* Remote(size_t bytes) const;
+    std::wstring SelectedTreeText(HWND tree) const;
+
     PROCESS_INFORMATION m_process{};
     HWND m_main = nullptr;
 };
