@@ -193,7 +193,15 @@ void PrintCounts(const char* when)
         std::printf("GDI and USER objects %s: not reported by this Wine (0)\n", when);
     else
         std::printf("GDI objects %s: %lu\nUSER objects %s: %lu\n", when, gdi, when, user);
-    std::printf("kernel handles %s: %lu\n", when, handles);
+    if (handles == 0)
+        std::printf("kernel handles %s: not reported by this Wine (0)\n", when);
+    else
+        std::printf("kernel handles %s: %lu\n", when, handles);
+    // Wine hands out the lowest free handle value: a leak of handles pushes the next one up.
+    HANDLE probe = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::printf("next kernel handle value %s: %lu\n", when,
+                static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(probe)));
+    CloseHandle(probe);
     std::printf("next icon handle slot %s: %u\n", when, NextIconSlot());
 }
 
