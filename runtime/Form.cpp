@@ -176,6 +176,8 @@ void Form::Show()
     Load();
     if (!IsLoaded())
         return;
+    // As dialogs do: focus rectangles and access keys show once the keyboard is used.
+    SendMessageW(m_hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
     ShowWindow(m_hwnd, SW_SHOW);
     UpdateWindow(m_hwnd);
     int first = -1;
