@@ -1,5 +1,7 @@
 #include "runtime/LinkLabel.h"
 
+#include "runtime/ControlClass.h"
+
 namespace
 {
 constexpr int kFontSlot = 0; // window extra bytes: the font set with WM_SETFONT
@@ -108,17 +110,5 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 const wchar_t* LinkLabel::ClassName()
 {
-    static const wchar_t kName[] = L"TessalineLinkLabel";
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &WindowProc;
-        wc.cbWndExtra = sizeof(LONG_PTR);
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kName;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
-    return kName;
+    return RegisterControlClass(L"TessalineLinkLabel", &WindowProc, sizeof(LONG_PTR));
 }

@@ -1,19 +1,10 @@
 #include "runtime/PictureBox.h"
 
+#include "runtime/ControlClass.h"
+
 const wchar_t* PictureBox::ClassName()
 {
-    static const wchar_t kName[] = L"TessalinePictureBox";
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &PictureBox::WindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kName;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
-    return kName;
+    return RegisterControlClass(L"TessalinePictureBox", &PictureBox::WindowProc);
 }
 
 LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -65,17 +65,6 @@ TEST_F(Preview, DrawsNothingForFilesWithoutAnIcon)
     }
 }
 
-// The slot that the next icon handle takes. Wine reports no object counts, but it hands out
-// the lowest free slot of its handle table: a leak of icons pushes the next slot up.
-unsigned NextIconSlot()
-{
-    const BYTE andMask[4] = {0xFF}, xorMask[4] = {0};
-    HICON probe = CreateIcon(GetModuleHandleW(nullptr), 1, 1, 1, 1, andMask, xorMask);
-    unsigned slot = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
-    DestroyIcon(probe);
-    return slot;
-}
-
 TEST_F(Preview, ReleasesEveryIconItDraws)
 {
     std::wstring icon = folder.WriteFile(L"red.ico", SolidIconFile(RGB(255, 0, 0)));

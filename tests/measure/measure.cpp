@@ -5,6 +5,7 @@
 #include "support/FakeHost.h"
 #include "support/IconFile.h"
 #include "support/TempFolder.h"
+#include "support/Windows.h"
 #include "ui/main/Preview.h"
 #include "ui/main/frmMain.h"
 
@@ -172,15 +173,6 @@ void ApplyFigures()
     std::printf("apply with cmd.exe echo and attrib, mean over %d fresh folders: %.3f ms\n", count,
                 shell);
     std::printf("apply ratio, engine / command interpreter: %.3f\n", engine / shell);
-}
-
-unsigned NextIconSlot()
-{
-    const BYTE andMask[4] = {0xFF}, xorMask[4] = {0};
-    HICON probe = CreateIcon(GetModuleHandleW(nullptr), 1, 1, 1, 1, andMask, xorMask);
-    unsigned slot = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
-    DestroyIcon(probe);
-    return slot;
 }
 
 void PrintCounts(const char* when)

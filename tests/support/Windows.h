@@ -46,3 +46,14 @@ inline COLORREF ScreenPixel(HWND hwnd, int x, int y)
     ReleaseDC(hwnd, dc);
     return color;
 }
+
+// The slot that the next icon handle takes. Wine reports no object counts, but it hands out
+// the lowest free slot of its handle table: a leak of icons pushes the next slot up.
+inline unsigned NextIconSlot()
+{
+    const BYTE andMask[4] = {0xFF}, xorMask[4] = {0};
+    HICON probe = CreateIcon(GetModuleHandleW(nullptr), 1, 1, 1, 1, andMask, xorMask);
+    unsigned slot = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
+    DestroyIcon(probe);
+    return slot;
+}
