@@ -161,16 +161,7 @@ TEST(AboutWindow, LayoutAt96DpiFollowsTheDesign)
     EXPECT_EQ(client.bottom, 194);
     LONG style = GetWindowLongW(about.Hwnd(), GWL_STYLE);
     EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
-    const FormDesign& design = frmAboutDesign();
-    for (int row = 0; row < design.controlCount; ++row)
-    {
-        const ControlDesign& c = design.controls[row];
-        RECT rect = ChildRect(about.ControlHwnd(row));
-        EXPECT_EQ(rect.left, c.left / 15) << c.name << c.index;
-        EXPECT_EQ(rect.top, c.top / 15) << c.name << c.index;
-        EXPECT_EQ(rect.right - rect.left, c.width / 15) << c.name << c.index;
-        EXPECT_EQ(rect.bottom - rect.top, c.height / 15) << c.name << c.index;
-    }
+    ExpectControlsWhereDesigned(about, frmAboutDesign(), 96);
     for (int link : {frmAbout::lblLink0, frmAbout::lblLink1, frmAbout::lblLink2})
     {
         LOGFONTW font{};

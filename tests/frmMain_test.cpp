@@ -124,15 +124,7 @@ void ExpectLayout(frmMain& form, int dpi)
     GetClientRect(form.Hwnd(), &client);
     EXPECT_EQ(client.right, TwipsToPixels(4815, dpi));
     EXPECT_EQ(client.bottom, TwipsToPixels(1845, dpi));
-    for (int row = 0; row < design.controlCount; ++row)
-    {
-        const ControlDesign& c = design.controls[row];
-        RECT rect = ChildRect(form.ControlHwnd(row));
-        EXPECT_EQ(rect.left, TwipsToPixels(c.left, dpi)) << c.name;
-        EXPECT_EQ(rect.top, TwipsToPixels(c.top, dpi)) << c.name;
-        EXPECT_EQ(rect.right - rect.left, TwipsToPixels(c.width, dpi)) << c.name;
-        EXPECT_EQ(rect.bottom - rect.top, TwipsToPixels(c.height, dpi)) << c.name;
-    }
+    ExpectControlsWhereDesigned(form, design, dpi);
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(
                    SendMessageW(form.ControlHwnd(frmMain::cmdApply), WM_GETFONT, 0, 0)),

@@ -1,7 +1,12 @@
 #pragma once
 // Small helpers for tests that drive real windows.
 
+#include "runtime/Form.h"
+#include "runtime/Twips.h"
+
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -56,4 +61,18 @@ inline unsigned NextIconSlot()
     unsigned slot = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
     DestroyIcon(probe);
     return slot;
+}
+
+// Every control of form where its design row puts it, at dpi.
+inline void ExpectControlsWhereDesigned(const Form& form, const FormDesign& design, int dpi)
+{
+    for (int row = 0; row < design.controlCount; ++row)
+    {
+        const ControlDesign& c = design.controls[row];
+        RECT rect = ChildRect(form.ControlHwnd(row));
+        EXPECT_EQ(rect.left, TwipsToPixels(c.left, dpi)) << c.name << c.index;
+        EXPECT_EQ(rect.top, TwipsToPixels(c.top, dpi)) << c.name << c.index;
+        EXPECT_EQ(rect.right - rect.left, TwipsToPixels(c.width, dpi)) << c.name << c.index;
+        EXPECT_EQ(rect.bottom - rect.top, TwipsToPixels(c.height, dpi)) << c.name << c.index;
+    }
 }
