@@ -1,0 +1,132 @@
+#pragma once
+// A fake comdlg32 for cCommonDialog: it keeps the record it received and plays the user.
+
+#include "dialogs/CommonDialogApi.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+constexpr BOOL kCancel = 0, kConfirm = 1, kFail = 2;
+
+// What the user does in a file dialog: the dialog's result, and what the dialog leaves in the
+// record.
+struct Answer
+{
+    BOOL result = 0;
+    std::wstring file, title;
+    DWORD filterIndex = 0, flags = 0;
+};
+
+inline std::optional<std::wstring> Copy(const wchar_t* text)
+{
+    return text ? std::optional<std::wstring>(text) : std::nullopt;
+}
+
+class FakeDialogs final : public CommonDialogApi
+{
+  public:
+    Answer answer;
+    DWORD errorCode = 0;
+    short titleResult = 0;
+    int dialogs = 0, errorQueries = 0;
+    std::string function;
+    // The record as received. Its pointers die with the call, so the texts are copied out here.
+    OPENFILENAMEW seen{};
+    std::wstring filter, file, title, titleOf;
+    std::optional<std::wstring> initDir, dlgTitle, defExt;
+    WORD titleChars = 0;
+
+    BOOL GetOpenFileNameW(OPENFILENAMEW& record) override { return Play("open", record); }
+    BOOL GetSaveFileNameW(OPENFILENAMEW& record) override { return Play("save", record); }
+    short GetFileTitleW(const wchar_t* path, wchar_t* buffer, WORD chars) override
+    {
+        titleOf = path;
+        titleChars = chars;
+        answer.title.copy(buffer, chars);
+        return titleResult;
+    }
+    DWORD CommDlgExtendedError() override
+    {
+        ++errorQueries;
+        return errorCode;
+    }
+
+    // The other dialogs: the user plays on the record received and gives the dialog's result; a
+    // user left out cancels. The records are kept as received, the font's LOGFONTA beside its
+    // record, since the pointers die with the call.
+    std::function<BOOL(CHOOSECOLORA&)> colorUser;
+    std::function<BOOL(CHOOSEFONTA&)> fontUser;
+    std::function<BOOL(PRINTDLGA&)> printUser;
+    CHOOSECOLORA seenColor{};
+    std::array<COLORREF, 16> seenCustomColors{};
+    CHOOSEFONTA seenFont{};
+    LOGFONTA seenLogFont{};
+    std::vector<PRINTDLGA> seenPrint;
+
+    BOOL ChooseColorA(CHOOSECOLORA& record) override
+    {
+        ++dialogs;
+        function = "color";
+        seenColor = record;
+        std::copy_n(record.lpCustColors, seenCustomColors.size(), seenCustomColors.begin());
+        return colorUser ? colorUser(record) : kCancel;
+    }
+    BOOL ChooseFontA(CHOOSEFONTA& record) override
+    {
+        ++dialogs;
+        function = "font";
+        seenFont = record;
+        seenLogFont = *record.lpLogFont;
+        return fontUser ? fontUser(record) : kCancel;
+    }
+    BOOL PrintDlgA(PRINTDLGA& record) override
+    {
+        ++dialogs;
+        function = "print";
+        seenPrint.push_back(record);
+        return printUser ? printUser(record) : kCancel;
+    }
+
+  private:
+    BOOL Play(const char* name, OPENFILENAMEW& record)
+    {
+        ++dialogs;
+        function = name;
+        seen = record;
+        std::size_t end = 0; // a filter list ends at its first pair of NULs
+        while (record.lpstrFilter[end] || record.lpstrFilter[end + 1])
+            ++end;
+        filter.assign(record.lpstrFilter, end + 2);
+        file.assign(record.lpstrFile, record.nMaxFile);
+        title.assign(record.lpstrFileTitle, record.nMaxFileTitle);
+        initDir = Copy(record.lpstrInitialDir);
+        dlgTitle = Copy(record.lpstrTitle);
+        defExt = Copy(record.lpstrDefExt);
+        std::fill_n(record.lpstrFile, record.nMaxFile, L'\0');
+        answer.file.copy(record.lpstrFile, record.nMaxFile);
+        std::fill_n(record.lpstrFileTitle, record.nMaxFileTitle, L'\0');
+        answer.title.copy(record.lpstrFileTitle, record.nMaxFileTitle);
+        record.nFilterIndex = answer.filterIndex;
+        record.Flags = answer.flags;
+        return answer.result;
+    }
+};
+
+// A real movable block holding the bytes, as the print dialogs hand them out.
+inline HGLOBAL GlobalBlock(const std::vector<BYTE>& bytes)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    std::copy(bytes.begin(), bytes.end(), static_cast<BYTE*>(GlobalLock(block)));
+    GlobalUnlock(block);
+    return block;
+}
+
+// A freed movable handle is no longer known to the system.
+inline bool IsFreed(HGLOBAL block)
+{
+    return GlobalFlags(block) == GMEM_INVALID_HANDLE;
+}
