@@ -47,6 +47,17 @@ struct SaveFileNameArgs
     long flags = 0;                       // in/out: further OFN_ bits / flags returned or 0
 };
 
+// The parameters of VBChooseColor in order, with their defaults.
+struct ChooseColorArgs
+{
+    long Color = 0;               // in/out, required: selected first / chosen colour or -1
+    bool AnyColor = true;         // in: CC_ANYCOLOR when true, CC_SOLIDCOLOR when false
+    bool FullOpen = false;        // in: opens with the custom colours shown
+    bool DisableFullOpen = false; // in
+    std::intptr_t Owner = -1;     // in: owner window handle; -1 or 0 for none
+    long flags = 0;               // in: accepted and not used
+};
+
 class cCommonDialog
 {
   public:
@@ -66,9 +77,18 @@ class cCommonDialog
     // and leaves APIReturn and ExtendedError alone.
     std::wstring VBGetFileTitle(const std::wstring& sFile);
 
+    // True when the user confirmed a colour. Unlike the other dialogs it keeps ExtendedError from
+    // an earlier call unless this one fails. The dialog works on the object's own custom colours.
+    bool VBChooseColor(ChooseColorArgs& args);
+    // The object's custom colours, 0 to 15; reading another index gives -1, writing one does
+    // nothing.
+    long CustomColor(short i);
+    void CustomColor(short i, long iValue);
+
   private:
     static std::wstring CutAtNull(const std::wstring& text);
     static std::wstring FilterEntry(const std::wstring& list, long n);
+    void InitCustomColors();
 
     using FileDialogFunction = BOOL (CommonDialogApi::*)(OPENFILENAMEW&);
     template <typename Args>
