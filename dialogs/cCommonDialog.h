@@ -6,9 +6,12 @@
 
 #include "dialogs/CommonDialogApi.h"
 
+#include <olectl.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // One entry: a description and its pattern, separated by "|" (or ":"), as further entries are.
 inline constexpr wchar_t kDefaultFilter[] = L"All (*.*)| *.*";
@@ -58,6 +61,21 @@ struct ChooseColorArgs
     long flags = 0;               // in: accepted and not used
 };
 
+// The parameters of VBChooseFont in order, with their defaults.
+struct ChooseFontArgs
+{
+    IFontDisp* CurFont = nullptr; // in/out, required: shown first / receives the chosen font
+    std::intptr_t PrinterDC = -1; // in/out: printer whose fonts are listed, -1 for none / the
+                                  // device context used; one made for the default printer
+                                  // belongs to the caller (DeleteDC)
+    std::intptr_t Owner = -1;     // in: owner window handle; -1 or 0 for none
+    long Color = 0;               // in/out: text colour shown first, nonzero adds CF_EFFECTS
+    long MinSize = 0;             // in: smallest point size offered, 0 for no limit
+    long MaxSize = 0;             // in: largest point size offered, 0 for no limit
+    long flags = 0;               // in/out: further CF_ bits / the composed flags, and after a
+                                  // confirmed dialog the flags it returned
+};
+
 class cCommonDialog
 {
   public:
@@ -84,11 +102,21 @@ class cCommonDialog
     // nothing.
     long CustomColor(short i);
     void CustomColor(short i, long iValue);
+    // True when the user confirmed a font, which then goes into CurFont. PrinterDC and flags come
+    // back resolved whatever the outcome. The font object's errors reach the caller; so do, before
+    // any dialog shows, no default printer when its fonts are asked for (482), a size out of the
+    // 32-bit range (Error::Overflow()) and a screen without a vertical resolution (11).
+    bool VBChooseFont(ChooseFontArgs& args);
 
   private:
+    friend struct cCommonDialogBytes; // lets the tests reach the byte helpers
     static std::wstring CutAtNull(const std::wstring& text);
     static std::wstring FilterEntry(const std::wstring& list, long n);
     void InitCustomColors();
+    static void StringToBytes(std::vector<BYTE>& bytes, std::wstring& text);
+    static std::wstring BytesToString(const std::vector<BYTE>& bytes);
+    static bool IsArrayEmpty(const std::vector<BYTE>& array);
+    std::intptr_t DefaultPrinterDC();
 
     using FileDialogFunction = BOOL (CommonDialogApi::*)(OPENFILENAMEW&);
     template <typename Args>

@@ -3,10 +3,14 @@
 
 #include "dialogs/CommonDialogApi.h"
 
+#include <olectl.h>
+
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -130,3 +134,84 @@ inline bool IsFreed(HGLOBAL block)
 {
     return GlobalFlags(block) == GMEM_INVALID_HANDLE;
 }
+
+// An automation object that stands for a caller's font or printer object: properties by
+// identifier, names for GetIDsOfNames, every write kept in order, and properties it refuses.
+class AutomationDouble final : public IFontDisp
+{
+  public:
+    std::map<std::wstring, DISPID> names;
+    std::map<DISPID, VARIANT> values; // what a read gives, and what a write leaves
+    std::set<DISPID> refused;         // reads and writes of these fail
+    std::vector<std::pair<DISPID, VARIANT>> writes;
+
+    ~AutomationDouble()
+    {
+        for (auto& [id, value] : values)
+            VariantClear(&value);
+        for (auto& [id, value] : writes)
+            VariantClear(&value);
+    }
+    void Set(DISPID id, const VARIANT& value)
+    {
+        VariantClear(&values[id]);
+        VariantCopy(&values[id], const_cast<VARIANT*>(&value));
+    }
+    // A font of that size in points and that name, all else plain.
+    void SetFont(double points, const wchar_t* name)
+    {
+        VARIANT v{};
+        v.vt = VT_CY;
+        v.cyVal.int64 = static_cast<LONGLONG>(points * 10000);
+        Set(DISPID_FONT_SIZE, v);
+        v = {};
+        v.vt = VT_BOOL;
+        for (DISPID id : {DISPID_FONT_ITALIC, DISPID_FONT_UNDER, DISPID_FONT_STRIKE})
+            Set(id, v);
+        v.vt = VT_I2;
+        v.iVal = FW_NORMAL;
+        Set(DISPID_FONT_WEIGHT, v);
+        v.vt = VT_BSTR;
+        v.bstrVal = SysAllocString(name);
+        Set(DISPID_FONT_NAME, v);
+        VariantClear(&v);
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object =
+            iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IFontDisp ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    // Lives on the test's stack.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* asked, UINT count, LCID,
+                                            DISPID* ids) override
+    {
+        const auto found = names.find(count == 1 ? asked[0] : L"");
+        *ids = found == names.end() ? DISPID_UNKNOWN : found->second;
+        return found == names.end() ? DISP_E_UNKNOWNNAME : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD kind, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override
+    {
+        if (refused.count(id))
+            return DISP_E_OVERFLOW;
+        if (kind & DISPATCH_PROPERTYPUT)
+        {
+            writes.emplace_back(id, VARIANT{});
+            VariantCopy(&writes.back().second, &parameters->rgvarg[0]);
+            Set(id, parameters->rgvarg[0]);
+            return S_OK;
+        }
+        const auto found = values.find(id);
+        return found == values.end() ? DISP_E_MEMBERNOTFOUND : VariantCopy(result, &found->second);
+    }
+};
