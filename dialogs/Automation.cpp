@@ -6,6 +6,13 @@
 
 namespace
 {
+void FreeStrings(EXCEPINFO& exception) noexcept
+{
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrHelpFile);
+}
+
 // The classic runtime reports an automation failure under the HRESULT itself, with the
 // object's own description when it gives one.
 Error AutomationError(HRESULT hr, EXCEPINFO& exception)
@@ -14,9 +21,7 @@ Error AutomationError(HRESULT hr, EXCEPINFO& exception)
     if (exception.bstrDescription)
         description = exception.bstrDescription;
     const HRESULT code = hr == DISP_E_EXCEPTION && FAILED(exception.scode) ? exception.scode : hr;
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrHelpFile);
+    FreeStrings(exception);
     return Error(static_cast<long>(code), description);
 }
 
@@ -47,4 +52,18 @@ void PutProperty(IDispatch& object, DISPID id, VARIANT value)
     const HRESULT hr = Put(object, id, value, exception);
     if (FAILED(hr))
         throw AutomationError(hr, exception);
+}
+
+void TryPutProperty(IDispatch& object, const wchar_t* name, short value) noexcept
+{
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(object.GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+        return;
+    VARIANT number{};
+    number.vt = VT_I2;
+    number.iVal = value;
+    EXCEPINFO exception{};
+    Put(object, id, number, exception);
+    FreeStrings(exception);
 }

@@ -24,3 +24,6 @@ class Variant
 void GetProperty(IDispatch& object, DISPID id, VARTYPE type, Variant& value);
 // Sets the property; a refusal throws Error with the object's HRESULT.
 void PutProperty(IDispatch& object, DISPID id, VARIANT value);
+// Sets the property found by its name to a 16-bit integer when the object lets it; an object
+// without that property, or one that refuses the value, is left as it was.
+void TryPutProperty(IDispatch& object, const wchar_t* name, short value) noexcept;

@@ -76,6 +76,28 @@ struct ChooseFontArgs
                                   // confirmed dialog the flags it returned
 };
 
+// The parameters of VBPrintDlg in order, with their defaults.
+struct PrintDlgArgs
+{
+    std::intptr_t hdc = 0;           // out, required: the chosen printer's device context, which
+                                     // then belongs to the caller (DeleteDC)
+    long PrintRange = 0;             // in/out: 0 all pages, 1 page range, 2 selection
+    bool DisablePageNumbers = false; // in
+    long FromPage = 1;               // in/out: first page of the range; must fit 16 bits
+    long ToPage = -1;                // in/out: last page of the range; must fit 16 bits
+    bool DisableSelection = false;   // in
+    short Copies = 0;                // out: number of copies chosen
+    bool ShowPrintToFile = false;    // in: false hides the box
+    bool DisablePrintToFile = true;  // in
+    bool PrintToFile = false;        // in/out: box ticked first / whether it was ticked
+    bool Collate = false;            // in/out: collated first / whether collated copies were chosen
+    bool PreventWarning = false;     // in: no warning when there is no default printer
+    std::intptr_t Owner = 0;         // in: owner window handle; 0 for none
+    IDispatch* Printer = nullptr;    // in: receives "Copies", "Orientation", "PaperSize" and
+                                     // "PrintQuality" when given
+    long flags = 0;                  // in: accepted and not used
+};
+
 class cCommonDialog
 {
   public:
@@ -108,8 +130,13 @@ class cCommonDialog
     // 32-bit range (Error::Overflow()) and a screen without a vertical resolution (11).
     bool VBChooseFont(ChooseFontArgs& args);
 
+    // True when the user confirmed; the printer's settings are then kept as the object's device
+    // mode. A FromPage or ToPage outside 16 signed bits throws Error::Overflow() before the
+    // dialog. A Printer that refuses a setting is skipped over.
+    bool VBPrintDlg(PrintDlgArgs& args);
+
   private:
-    friend struct cCommonDialogBytes; // lets the tests reach the byte helpers
+    friend struct cCommonDialogTestAccess; // the byte helpers and the device mode, for the tests
     static std::wstring CutAtNull(const std::wstring& text);
     static std::wstring FilterEntry(const std::wstring& list, long n);
     void InitCustomColors();

@@ -1,7 +1,7 @@
 #pragma once
 // A fake comdlg32 for cCommonDialog: it keeps the record it received and plays the user.
 
-#include "dialogs/CommonDialogApi.h"
+#include "dialogs/cCommonDialog.h"
 
 #include <olectl.h>
 
@@ -13,6 +13,21 @@
 #include <set>
 #include <string>
 #include <vector>
+
+// What no dialog shows: the byte helpers (an empty array never reaches them through a dialog)
+// and the object's device mode.
+struct cCommonDialogTestAccess
+{
+    static std::vector<BYTE> StringToBytes(std::vector<BYTE> bytes, std::wstring& text)
+    {
+        cCommonDialog::StringToBytes(bytes, text);
+        return bytes;
+    }
+    static std::array<BYTE, 122> DeviceMode(const cCommonDialog& dialog)
+    {
+        return dialog.m_printerDeviceMode;
+    }
+};
 
 constexpr BOOL kCancel = 0, kConfirm = 1, kFail = 2;
 
@@ -137,7 +152,7 @@ inline bool IsFreed(HGLOBAL block)
 
 // An automation object that stands for a caller's font or printer object: properties by
 // identifier, names for GetIDsOfNames, every write kept in order, and properties it refuses.
-class AutomationDouble final : public IFontDisp
+class AutomationDouble : public IFontDisp
 {
   public:
     std::map<std::wstring, DISPID> names;

@@ -9,16 +9,6 @@
 
 using namespace std::string_literals;
 
-// The byte helpers are private; an empty array can't reach them through a dialog.
-struct cCommonDialogBytes
-{
-    static std::vector<BYTE> StringToBytes(std::vector<BYTE> bytes, std::wstring& text)
-    {
-        cCommonDialog::StringToBytes(bytes, text);
-        return bytes;
-    }
-};
-
 namespace
 {
 constexpr DWORD kNoDefaultPrinter = 0x1008; // PDERR_NODEFAULTPRN
@@ -384,10 +374,10 @@ TEST_F(ColorFontDialogs, FaceNameFillsTheWholeField)
 
     std::wstring text = L"Arial";
     EXPECT_EQ(std::vector<BYTE>({'A', 'r', 'i', 'a', 'l'}),
-              cCommonDialogBytes::StringToBytes({}, text));
+              cCommonDialogTestAccess::StringToBytes({}, text));
     EXPECT_EQ(L"Arial", text) << "an empty array takes no padding";
     EXPECT_EQ(std::vector<BYTE>({'A', 'r', 0, 0}),
-              cCommonDialogBytes::StringToBytes({9, 9, 9, 9}, text = L"Ar"));
+              cCommonDialogTestAccess::StringToBytes({9, 9, 9, 9}, text = L"Ar"));
     EXPECT_EQ(L"Ar\0\0"s, text);
 }
 
