@@ -15,6 +15,7 @@ class Comdlg32Api final : public CommonDialogApi
     BOOL ChooseColorA(CHOOSECOLORA& record) override { return ::ChooseColorA(&record); }
     BOOL ChooseFontA(CHOOSEFONTA& record) override { return ::ChooseFontA(&record); }
     BOOL PrintDlgA(PRINTDLGA& record) override { return ::PrintDlgA(&record); }
+    BOOL PageSetupDlgA(PAGESETUPDLGA& record) override { return ::PageSetupDlgA(&record); }
 };
 } // namespace
 

@@ -21,6 +21,7 @@ class CommonDialogApi
     virtual BOOL ChooseColorA(CHOOSECOLORA& record) = 0;
     virtual BOOL ChooseFontA(CHOOSEFONTA& record) = 0;
     virtual BOOL PrintDlgA(PRINTDLGA& record) = 0;
+    virtual BOOL PageSetupDlgA(PAGESETUPDLGA& record) = 0;
 };
 
 // The binding to the real comdlg32 functions, shared by every cCommonDialog that is not given

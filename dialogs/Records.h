@@ -14,6 +14,7 @@
 static_assert(sizeof(CHOOSECOLORA) == 36, "the 32-bit CHOOSECOLOR is 36 bytes");
 static_assert(sizeof(CHOOSEFONTA) == 60, "the 32-bit CHOOSEFONT is 60 bytes");
 static_assert(sizeof(PRINTDLGA) == 66, "the 32-bit PRINTDLG is 66 bytes, packed");
+static_assert(sizeof(PAGESETUPDLGA) == 84, "the 32-bit PAGESETUPDLG is 84 bytes");
 #endif
 
 // The leading 122 bytes of DEVMODEA that the class keeps, from dmDeviceName into the display

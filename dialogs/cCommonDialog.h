@@ -98,6 +98,31 @@ struct PrintDlgArgs
     long flags = 0;                  // in: accepted and not used
 };
 
+// The parameters of VBPageSetupDlg in order, with their defaults. Margins are whole inches when
+// Units is 0, whole millimetres otherwise.
+struct PageSetupDlgArgs
+{
+    std::intptr_t Owner = 0;         // in: owner window handle; 0 for none
+    bool DisableMargins = false;     // in
+    bool DisableOrientation = false; // in
+    bool DisablePaper = false;       // in
+    bool DisablePrinter = false;     // in
+    long LeftMargin = 0;             // in/out
+    long MinLeftMargin = 0;          // in/out: the smallest the dialog allows
+    long RightMargin = 0;            // in/out
+    long MinRightMargin = 0;         // in/out
+    long TopMargin = 0;              // in/out
+    long MinTopMargin = 0;           // in/out
+    long BottomMargin = 0;           // in/out
+    long MinBottomMargin = 0;        // in/out
+    long PaperSize = 1;              // out: the device mode's dmPaperSize code
+    long Orientation = 1;            // out: its dmOrientation code
+    long PrintQuality = -1;          // out: its dmPrintQuality code
+    long Units = 0;                  // in: 0 inches, anything else millimetres
+    IDispatch* Printer = nullptr;    // in: receives the chosen settings when given
+    long flags = 0;                  // in: accepted and not used
+};
+
 class cCommonDialog
 {
   public:
@@ -134,6 +159,10 @@ class cCommonDialog
     // mode. A FromPage or ToPage outside 16 signed bits throws Error::Overflow() before the
     // dialog. A Printer that refuses a setting is skipped over.
     bool VBPrintDlg(PrintDlgArgs& args);
+    // True on any nonzero result of the dialog; APIReturn and ExtendedError stay 0 whatever it
+    // gives. A margin that its unit factor takes out of 32 bits throws Error::Overflow() before
+    // the dialog. The object's device mode is left alone.
+    bool VBPageSetupDlg(PageSetupDlgArgs& args);
 
   private:
     friend struct cCommonDialogTestAccess; // the byte helpers and the device mode, for the tests

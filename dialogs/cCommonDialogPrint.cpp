@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -18,6 +19,24 @@ WORD ToPageNumber(long page)
     if (page < SHRT_MIN || page > SHRT_MAX)
         throw Error::Overflow();
     return static_cast<WORD>(page);
+}
+
+LONG ToRecordUnits(long margin, long factor)
+{
+    const long long product = static_cast<long long>(margin) * factor;
+    if (product < LONG_MIN || product > LONG_MAX)
+        throw Error::Overflow();
+    return static_cast<LONG>(product);
+}
+
+// Back to whole units, the nearest one, halves to the even one.
+long FromRecordUnits(LONG value, long factor)
+{
+    long whole = value / factor;
+    const long twiceRest = 2 * std::labs(value % factor);
+    if (twiceRest > factor || (twiceRest == factor && whole % 2 != 0))
+        whole += value < 0 ? -1 : 1;
+    return whole;
 }
 
 // A dialog may hand back no device mode or a short one: only what the block holds is read, and
@@ -121,5 +140,60 @@ bool cCommonDialog::VBPrintDlg(PrintDlgArgs& args)
     args.Collate = Field(m_printerDeviceMode, offsetof(DEVMODEA, dmCollate)) == DMCOLLATE_TRUE;
     if (args.Printer)
         SetPrinter(*args.Printer, args.Copies, m_printerDeviceMode);
+    return true;
+}
+
+bool cCommonDialog::VBPageSetupDlg(PageSetupDlgArgs& args)
+{
+    m_apiReturn = 0;
+    m_extendedError = 0;
+
+    const bool inches = args.Units == 0;
+    const long factor = inches ? 1000 : 100;
+    DWORD flags = PSD_MINMARGINS | PSD_MARGINS |
+                  (inches ? PSD_INTHOUSANDTHSOFINCHES : PSD_INHUNDREDTHSOFMILLIMETERS);
+    if (args.DisableMargins)
+        flags |= PSD_DISABLEMARGINS;
+    if (args.DisablePrinter)
+        flags |= PSD_DISABLEPRINTER;
+    if (args.DisableOrientation)
+        flags |= PSD_DISABLEORIENTATION;
+    if (args.DisablePaper)
+        flags |= PSD_DISABLEPAPER;
+
+    PAGESETUPDLGA record{};
+    record.lStructSize = sizeof record;
+    record.hwndOwner = reinterpret_cast<HWND>(args.Owner);
+    record.Flags = flags;
+    record.rtMargin.top = ToRecordUnits(args.TopMargin, factor);
+    record.rtMargin.left = ToRecordUnits(args.LeftMargin, factor);
+    record.rtMargin.bottom = ToRecordUnits(args.BottomMargin, factor);
+    record.rtMargin.right = ToRecordUnits(args.RightMargin, factor);
+    record.rtMinMargin.top = ToRecordUnits(args.MinTopMargin, factor);
+    record.rtMinMargin.left = ToRecordUnits(args.MinLeftMargin, factor);
+    record.rtMinMargin.bottom = ToRecordUnits(args.MinBottomMargin, factor);
+    record.rtMinMargin.right = ToRecordUnits(args.MinRightMargin, factor);
+
+    // Its result is not kept: a cancel and a failure both leave everything as it was.
+    const BOOL confirmed = m_api.PageSetupDlgA(record);
+    const UniqueHglobal devMode(record.hDevMode), devNames(record.hDevNames);
+    if (!confirmed)
+        return false;
+
+    args.TopMargin = FromRecordUnits(record.rtMargin.top, factor);
+    args.LeftMargin = FromRecordUnits(record.rtMargin.left, factor);
+    args.BottomMargin = FromRecordUnits(record.rtMargin.bottom, factor);
+    args.RightMargin = FromRecordUnits(record.rtMargin.right, factor);
+    args.MinTopMargin = FromRecordUnits(record.rtMinMargin.top, factor);
+    args.MinLeftMargin = FromRecordUnits(record.rtMinMargin.left, factor);
+    args.MinBottomMargin = FromRecordUnits(record.rtMinMargin.bottom, factor);
+    args.MinRightMargin = FromRecordUnits(record.rtMinMargin.right, factor);
+    // A copy of its own: the print dialog's device mode stays as that dialog left it.
+    const DeviceMode mode = CopyDeviceMode(devMode.get());
+    args.PaperSize = PaperSize(mode);
+    args.Orientation = Orientation(mode);
+    args.PrintQuality = PrintQuality(mode);
+    if (args.Printer)
+        SetPrinter(*args.Printer, Copies(mode), mode);
     return true;
 }

@@ -80,11 +80,13 @@ class FakeDialogs final : public CommonDialogApi
     std::function<BOOL(CHOOSECOLORA&)> colorUser;
     std::function<BOOL(CHOOSEFONTA&)> fontUser;
     std::function<BOOL(PRINTDLGA&)> printUser;
+    std::function<BOOL(PAGESETUPDLGA&)> pageSetupUser;
     CHOOSECOLORA seenColor{};
     std::array<COLORREF, 16> seenCustomColors{};
     CHOOSEFONTA seenFont{};
     LOGFONTA seenLogFont{};
     std::vector<PRINTDLGA> seenPrint;
+    PAGESETUPDLGA seenPageSetup{};
 
     BOOL ChooseColorA(CHOOSECOLORA& record) override
     {
@@ -108,6 +110,13 @@ class FakeDialogs final : public CommonDialogApi
         function = "print";
         seenPrint.push_back(record);
         return printUser ? printUser(record) : kCancel;
+    }
+    BOOL PageSetupDlgA(PAGESETUPDLGA& record) override
+    {
+        ++dialogs;
+        function = "page setup";
+        seenPageSetup = record;
+        return pageSetupUser ? pageSetupUser(record) : kCancel;
     }
 
   private:

@@ -66,6 +66,14 @@ auto Fields(const PrintDlgArgs& a)
                     a.DisableSelection, a.Copies, a.ShowPrintToFile, a.DisablePrintToFile,
                     a.PrintToFile, a.Collate, a.PreventWarning, a.Owner, a.Printer, a.flags);
 }
+auto Fields(const PageSetupDlgArgs& a)
+{
+    return std::tie(a.Owner, a.DisableMargins, a.DisableOrientation, a.DisablePaper,
+                    a.DisablePrinter, a.LeftMargin, a.MinLeftMargin, a.RightMargin,
+                    a.MinRightMargin, a.TopMargin, a.MinTopMargin, a.BottomMargin,
+                    a.MinBottomMargin, a.PaperSize, a.Orientation, a.PrintQuality, a.Units,
+                    a.Printer, a.flags);
+}
 
 class PrintDialogs : public ::testing::Test
 {
@@ -80,6 +88,12 @@ class PrintDialogs : public ::testing::Test
         fake.printUser = [this, result, deviceMode, addFlags](PRINTDLGA& r) {
             r.hDC = kPrinterDC;
             r.Flags |= addFlags;
+            r.hDevMode = GlobalBlock(deviceMode);
+            r.hDevNames = GlobalBlock(std::vector<BYTE>(32));
+            blocks.insert(blocks.end(), {r.hDevMode, r.hDevNames});
+            return result;
+        };
+        fake.pageSetupUser = [this, result, deviceMode](PAGESETUPDLGA& r) {
             r.hDevMode = GlobalBlock(deviceMode);
             r.hDevNames = GlobalBlock(std::vector<BYTE>(32));
             blocks.insert(blocks.end(), {r.hDevMode, r.hDevNames});
@@ -311,4 +325,133 @@ TEST_F(PrintDialogs, ShortOrMissingDeviceModeIsReadNoFurther)
         EXPECT_EQ(row.copies, args.Copies);
         EXPECT_FALSE(args.Collate) << "nothing of the earlier printer stays";
     }
+}
+
+TEST_F(PrintDialogs, PageSetupRecordAndFlags)
+{
+    const struct
+    {
+        long units;
+        bool margins, orientation, paper, printer;
+        DWORD flags;
+    } rows[] = {
+        {0, false, false, false, false, 0x7},  {1, false, false, false, false, 0xB},
+        {-5, false, false, false, false, 0xB}, {0, true, false, false, false, 0x17},
+        {0, false, true, false, false, 0x107}, {0, false, false, true, false, 0x207},
+        {0, false, false, false, true, 0x27},
+    };
+    for (const auto& row : rows)
+    {
+        PageSetupDlgArgs args;
+        args.Units = row.units;
+        args.DisableMargins = row.margins;
+        args.DisableOrientation = row.orientation;
+        args.DisablePaper = row.paper;
+        args.DisablePrinter = row.printer;
+        args.flags = 0xA000;
+        dialog.VBPageSetupDlg(args);
+        EXPECT_EQ(row.flags, fake.seenPageSetup.Flags) << std::hex << row.flags;
+    }
+    const PAGESETUPDLGA& r = fake.seenPageSetup;
+    EXPECT_EQ(sizeof(PAGESETUPDLGA), r.lStructSize);
+    EXPECT_TRUE(!r.hwndOwner && !r.hDevMode && !r.hDevNames && !r.lpfnPageSetupHook &&
+                !r.lpfnPagePaintHook && !r.lpPageSetupTemplateName);
+}
+
+TEST_F(PrintDialogs, MarginsInTheRecordsUnitAndBack)
+{
+    const struct
+    {
+        long units, margin;
+        LONG passed, returned;
+        long back;
+    } rows[] = {
+        {0, 1, 1000, 750, 1},    {0, 1, 1000, 1500, 2},     {0, 1, 1000, 2500, 2},
+        {0, 3, 3000, 3500, 4},   {0, -1, -1000, -1500, -2}, {1, 25, 2500, 2540, 25},
+        {1, 25, 2500, 2550, 26},
+    };
+    for (const auto& row : rows)
+    {
+        Answer(kConfirm, DeviceModeBytes(1, 0, 1, 9, 600));
+        fake.pageSetupUser = [row, user = fake.pageSetupUser](PAGESETUPDLGA& r) {
+            user(r);
+            r.rtMargin = {row.returned, row.returned + 7000, row.returned, row.returned};
+            r.rtMinMargin = {row.returned, row.returned, row.returned, row.returned};
+            return kConfirm;
+        };
+        PageSetupDlgArgs args;
+        args.Units = row.units;
+        args.LeftMargin = args.MinBottomMargin = row.margin;
+        EXPECT_TRUE(dialog.VBPageSetupDlg(args));
+        EXPECT_EQ(row.passed, fake.seenPageSetup.rtMargin.left) << row.margin;
+        EXPECT_EQ(row.passed, fake.seenPageSetup.rtMinMargin.bottom) << row.margin;
+        EXPECT_EQ(0, fake.seenPageSetup.rtMargin.top);
+        EXPECT_EQ(row.back, args.LeftMargin) << row.returned;
+        EXPECT_EQ(row.back, args.MinBottomMargin) << row.returned;
+        EXPECT_NE(row.back, args.TopMargin) << "each margin from its own field";
+    }
+}
+
+TEST_F(PrintDialogs, PageSetupResultMembersStayZero)
+{
+    Answer(kConfirm, DeviceModeBytes(3, DMCOLLATE_TRUE, 2, 9, -4));
+    PrintDlgArgs print;
+    dialog.VBPrintDlg(print);
+    const auto deviceMode = cCommonDialogTestAccess::DeviceMode(dialog);
+
+    const struct
+    {
+        const char* name;
+        BOOL result;
+        bool confirmed;
+    } rows[] = {{"cancel", kCancel, false}, {"confirm", kConfirm, true}, {"other", kFail, true}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        FailOnce();
+        Answer(row.result, DeviceModeBytes(7, 0, DMORIENT_LANDSCAPE, DMPAPER_LEGAL, 300));
+        Printer printer;
+        PageSetupDlgArgs args;
+        args.TopMargin = 2;
+        args.Printer = &printer;
+        const PageSetupDlgArgs before = args;
+        EXPECT_EQ(row.confirmed, dialog.VBPageSetupDlg(args));
+        EXPECT_EQ(0, dialog.APIReturn());
+        EXPECT_EQ(0, dialog.ExtendedError());
+        EXPECT_EQ(deviceMode, cCommonDialogTestAccess::DeviceMode(dialog));
+        if (!row.confirmed)
+        {
+            EXPECT_EQ(Fields(before), Fields(args));
+            EXPECT_TRUE(printer.writes.empty());
+            continue;
+        }
+        EXPECT_EQ(DMPAPER_LEGAL, args.PaperSize);
+        EXPECT_EQ(DMORIENT_LANDSCAPE, args.Orientation);
+        EXPECT_EQ(300, args.PrintQuality);
+        const std::vector<std::pair<DISPID, short>> expected = {
+            {1, 7}, {2, DMORIENT_LANDSCAPE}, {3, DMPAPER_LEGAL}, {4, 300}};
+        EXPECT_EQ(expected, printer.Received());
+    }
+}
+
+TEST_F(PrintDialogs, MarginPastThirtyTwoBitsStopsBeforeTheDialog)
+{
+    const std::pair<long, long> rows[] = {{0, 2147484}, {0, -2147484}, {1, 21474837}};
+    for (const auto& [units, margin] : rows)
+    {
+        FailOnce();
+        const int dialogs = fake.dialogs;
+        PageSetupDlgArgs args;
+        args.Units = units;
+        args.MinRightMargin = margin;
+        const PageSetupDlgArgs before = args;
+        EXPECT_EQ(6, ErrorNumber([&] { dialog.VBPageSetupDlg(args); })) << margin;
+        EXPECT_EQ(dialogs, fake.dialogs);
+        EXPECT_EQ(Fields(before), Fields(args));
+        EXPECT_EQ(0, dialog.APIReturn());
+    }
+    PageSetupDlgArgs largest;
+    largest.MinRightMargin = 2147483;
+    dialog.VBPageSetupDlg(largest);
+    EXPECT_EQ(2147483000, fake.seenPageSetup.rtMinMargin.right);
 }
