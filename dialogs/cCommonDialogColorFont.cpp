@@ -52,6 +52,12 @@ std::string ToAnsi(const std::wstring& text)
     return ansi;
 }
 
+// A font's italic, underline and strike-out as LOGFONT takes them.
+BYTE FontFlag(const Variant& value)
+{
+    return value->boolVal ? 0xFF : 0;
+}
+
 VARIANT Boolean(bool value)
 {
     VARIANT v{};
@@ -142,11 +148,11 @@ bool cCommonDialog::VBChooseFont(ChooseFontArgs& args)
     GetProperty(font, DISPID_FONT_WEIGHT, VT_I2, weight);
     logFont.lfWeight = weight->iVal;
     GetProperty(font, DISPID_FONT_ITALIC, VT_BOOL, italic);
-    logFont.lfItalic = italic->boolVal ? 0xFF : 0;
+    logFont.lfItalic = FontFlag(italic);
     GetProperty(font, DISPID_FONT_UNDER, VT_BOOL, underline);
-    logFont.lfUnderline = underline->boolVal ? 0xFF : 0;
+    logFont.lfUnderline = FontFlag(underline);
     GetProperty(font, DISPID_FONT_STRIKE, VT_BOOL, strikethrough);
-    logFont.lfStrikeOut = strikethrough->boolVal ? 0xFF : 0;
+    logFont.lfStrikeOut = FontFlag(strikethrough);
     GetProperty(font, DISPID_FONT_NAME, VT_BSTR, name);
     std::wstring faceText =
         name->bstrVal ? std::wstring(name->bstrVal, ::SysStringLen(name->bstrVal)) : L"";
