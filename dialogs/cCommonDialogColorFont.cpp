@@ -247,8 +247,9 @@ bool cCommonDialog::IsArrayEmpty(const std::vector<BYTE>& array)
     return array.empty();
 }
 
-// Asked of the print dialog without showing it (XP has no simpler way that reports a missing
-// printer); the device context goes to the caller.
+// Asked of the print dialog without showing it: it makes the device context itself, needs no
+// spooler import, and says when there is no default printer. The device context goes to the
+// caller.
 std::intptr_t cCommonDialog::DefaultPrinterDC()
 {
     PRINTDLGA record{};
