@@ -163,7 +163,8 @@ TEST_F(PrintDialogs, EachOptionAddsItsPrintFlag)
         dialog.VBPrintDlg(args);
         EXPECT_EQ((0x1C0100u | row.added) & ~row.removed, fake.seenPrint.back().Flags) << row.name;
     }
-    EXPECT_EQ(reinterpret_cast<HWND>(-1), fake.seenPrint.back().hwndOwner) << "-1 is no special";
+    EXPECT_EQ(reinterpret_cast<HWND>(-1), fake.seenPrint.back().hwndOwner)
+        << "-1 is not taken for no owner";
 }
 
 TEST_F(PrintDialogs, ConfirmedPrintDialogWritesBack)
