@@ -508,34 +508,3 @@ TEST_F(ColorFontDialogs, RefusedFontsStopBeforeTheDialog)
         EXPECT_EQ(0, dialog.ExtendedError());
     }
 }
-
-TEST(ColorFontDialogsReal, NoDefaultPrinterIsAnError)
-{
-    PRINTDLGA probe{};
-    probe.lStructSize = sizeof probe;
-    probe.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
-    if (PrintDlgA(&probe))
-    {
-        DeleteDC(probe.hDC);
-        GlobalFree(probe.hDevMode);
-        GlobalFree(probe.hDevNames);
-        GTEST_SKIP() << "this system has a default printer";
-    }
-    CoInitialize(nullptr);
-    {
-        Font font(L"Tahoma");
-        cCommonDialog dialog;
-        ChooseFontArgs args{font.Disp(), -1, -1, 0, 0, 0, CF_PRINTERFONTS};
-        try
-        {
-            dialog.VBChooseFont(args);
-            ADD_FAILURE() << "no error";
-        }
-        catch (const Error& e)
-        {
-            EXPECT_EQ(482, e.Number());
-            EXPECT_NE(std::wstring::npos, e.Description().find(L"printer"));
-        }
-    }
-    CoUninitialize();
-}

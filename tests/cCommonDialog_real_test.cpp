@@ -1,6 +1,7 @@
 // The real common dialogs under Wine: another thread plays the user, as a person would, and the
 // choice comes back through the binding to comdlg32.
 #include "dialogs/cCommonDialog.h"
+#include "runtime/Error.h"
 #include "runtime/UniqueAny.h"
 #include "support/TempFolder.h"
 
@@ -69,6 +70,20 @@ template <typename Show> bool ShowDialog(Show show, User& user)
     WaitForSingleObject(player.get(), INFINITE);
     EXPECT_TRUE(user.sawDialog);
     return chosen;
+}
+
+// Wine's prefix has none; a system that has one can't show what its absence does.
+bool HasDefaultPrinter()
+{
+    PRINTDLGA probe{};
+    probe.lStructSize = sizeof probe;
+    probe.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
+    if (!PrintDlgA(&probe))
+        return false;
+    DeleteDC(probe.hDC);
+    GlobalFree(probe.hDevMode);
+    GlobalFree(probe.hDevNames);
+    return true;
 }
 } // namespace
 
@@ -166,16 +181,8 @@ TEST(cCommonDialogReal, FontDialogSetsTheFontItOpenedWith)
 
 TEST(cCommonDialogReal, PrintDialogsWithoutAPrinterConfirmNothing)
 {
-    PRINTDLGA probe{};
-    probe.lStructSize = sizeof probe;
-    probe.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
-    if (PrintDlgA(&probe))
-    {
-        DeleteDC(probe.hDC);
-        GlobalFree(probe.hDevMode);
-        GlobalFree(probe.hDevNames);
+    if (HasDefaultPrinter())
         GTEST_SKIP() << "this system has a default printer";
-    }
     // Both dialogs tell the user that there is no printer, and return 0.
     cCommonDialog dialog;
     PrintDlgArgs print;
@@ -198,4 +205,40 @@ TEST(cCommonDialogReal, PrintDialogsWithoutAPrinterConfirmNothing)
     EXPECT_EQ(1, setup.LeftMargin);
     EXPECT_EQ(1, setup.PaperSize);
     EXPECT_EQ(0, dialog.ExtendedError()) << "page setup never keeps an error code";
+}
+
+TEST(cCommonDialogReal, PrinterFontsWithoutAPrinterAreAnError)
+{
+    if (HasDefaultPrinter())
+        GTEST_SKIP() << "this system has a default printer";
+    CoInitialize(nullptr);
+    {
+        FONTDESC desc{sizeof(FONTDESC),
+                      const_cast<LPOLESTR>(L"Tahoma"),
+                      {},
+                      FW_NORMAL,
+                      ANSI_CHARSET,
+                      FALSE,
+                      FALSE,
+                      FALSE};
+        desc.cySize.int64 = 120000;
+        IFontDisp* font = nullptr;
+        ASSERT_EQ(S_OK,
+                  OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&font)));
+        cCommonDialog dialog;
+        ChooseFontArgs args{font, -1, -1, 0, 0, 0, CF_PRINTERFONTS};
+        try
+        {
+            dialog.VBChooseFont(args);
+            ADD_FAILURE() << "no error";
+        }
+        catch (const Error& e)
+        {
+            EXPECT_EQ(482, e.Number());
+            EXPECT_NE(std::wstring::npos, e.Description().find(L"printer"));
+        }
+        EXPECT_EQ(0, args.PrinterDC);
+        font->Release();
+    }
+    CoUninitialize();
 }
