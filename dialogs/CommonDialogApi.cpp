@@ -12,6 +12,10 @@ class Comdlg32Api final : public CommonDialogApi
         return ::GetFileTitleW(file, title, titleChars);
     }
     DWORD CommDlgExtendedError() override { return ::CommDlgExtendedError(); }
+    BOOL ChooseColorA(CHOOSECOLORA& record) override { return ::ChooseColorA(&record); }
+    BOOL ChooseFontA(CHOOSEFONTA& record) override { return ::ChooseFontA(&record); }
+    BOOL PrintDlgA(PRINTDLGA& record) override { return ::PrintDlgA(&record); }
+    BOOL PageSetupDlgA(PAGESETUPDLGA& record) override { return ::PageSetupDlgA(&record); }
 };
 } // namespace
 

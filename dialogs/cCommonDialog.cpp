@@ -1,5 +1,6 @@
 #include "dialogs/cCommonDialog.h"
 
+#include "dialogs/Records.h"
 #include "runtime/Error.h"
 
 #include <cstddef>
@@ -46,12 +47,6 @@ std::wstring TextBuffer(const std::wstring& text)
 const wchar_t* TextOrNull(const std::wstring& text)
 {
     return text.empty() ? nullptr : text.c_str();
-}
-
-// -1, the default, and 0 both give a dialog without an owner window.
-HWND OwnerWindow(std::intptr_t owner)
-{
-    return owner == -1 ? nullptr : reinterpret_cast<HWND>(owner);
 }
 } // namespace
 

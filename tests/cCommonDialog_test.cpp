@@ -1,4 +1,5 @@
 // cCommonDialog through a fake comdlg32 that keeps the record it received and plays the user.
+#include "cCommonDialogFake.h"
 #include "dialogs/cCommonDialog.h"
 #include "runtime/Error.h"
 
@@ -15,73 +16,6 @@ using namespace std::string_literals;
 
 namespace
 {
-// What the user does: the dialog's result, and what the dialog leaves in the record.
-struct Answer
-{
-    BOOL result = 0;
-    std::wstring file, title;
-    DWORD filterIndex = 0, flags = 0;
-};
-
-std::optional<std::wstring> Copy(const wchar_t* text)
-{
-    return text ? std::optional<std::wstring>(text) : std::nullopt;
-}
-
-class FakeDialogs final : public CommonDialogApi
-{
-  public:
-    Answer answer;
-    DWORD errorCode = 0;
-    short titleResult = 0;
-    int dialogs = 0, errorQueries = 0;
-    std::string function;
-    // The record as received. Its pointers die with the call, so the texts are copied out here.
-    OPENFILENAMEW seen{};
-    std::wstring filter, file, title, titleOf;
-    std::optional<std::wstring> initDir, dlgTitle, defExt;
-    WORD titleChars = 0;
-
-    BOOL GetOpenFileNameW(OPENFILENAMEW& record) override { return Play("open", record); }
-    BOOL GetSaveFileNameW(OPENFILENAMEW& record) override { return Play("save", record); }
-    short GetFileTitleW(const wchar_t* path, wchar_t* buffer, WORD chars) override
-    {
-        titleOf = path;
-        titleChars = chars;
-        answer.title.copy(buffer, chars);
-        return titleResult;
-    }
-    DWORD CommDlgExtendedError() override
-    {
-        ++errorQueries;
-        return errorCode;
-    }
-
-  private:
-    BOOL Play(const char* name, OPENFILENAMEW& record)
-    {
-        ++dialogs;
-        function = name;
-        seen = record;
-        std::size_t end = 0; // a filter list ends at its first pair of NULs
-        while (record.lpstrFilter[end] || record.lpstrFilter[end + 1])
-            ++end;
-        filter.assign(record.lpstrFilter, end + 2);
-        file.assign(record.lpstrFile, record.nMaxFile);
-        title.assign(record.lpstrFileTitle, record.nMaxFileTitle);
-        initDir = Copy(record.lpstrInitialDir);
-        dlgTitle = Copy(record.lpstrTitle);
-        defExt = Copy(record.lpstrDefExt);
-        std::fill_n(record.lpstrFile, record.nMaxFile, L'\0');
-        answer.file.copy(record.lpstrFile, record.nMaxFile);
-        std::fill_n(record.lpstrFileTitle, record.nMaxFileTitle, L'\0');
-        answer.title.copy(record.lpstrFileTitle, record.nMaxFileTitle);
-        record.nFilterIndex = answer.filterIndex;
-        record.Flags = answer.flags;
-        return answer.result;
-    }
-};
-
 template <typename Args> struct Dialog;
 template <> struct Dialog<OpenFileNameArgs>
 {
@@ -114,7 +48,6 @@ auto Fields(const SaveFileNameArgs& a)
                     a.DlgTitle, a.DefaultExt, a.Owner, a.flags);
 }
 
-constexpr BOOL kCancel = 0, kConfirm = 1, kFail = 2;
 constexpr DWORD kBufferTooSmall = 0x3003; // FNERR_BUFFERTOOSMALL
 
 Answer Failure()

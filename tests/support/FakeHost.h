@@ -42,6 +42,11 @@ class FakeOpenDialog : public CommonDialogApi
     BOOL GetSaveFileNameW(OPENFILENAMEW&) override { return FALSE; }
     short GetFileTitleW(const wchar_t*, wchar_t*, WORD) override { return -1; }
     DWORD CommDlgExtendedError() override { return 0; }
+    // The window shows no other dialog: each is cancelled.
+    BOOL ChooseColorA(CHOOSECOLORA&) override { return FALSE; }
+    BOOL ChooseFontA(CHOOSEFONTA&) override { return FALSE; }
+    BOOL PrintDlgA(PRINTDLGA&) override { return FALSE; }
+    BOOL PageSetupDlgA(PAGESETUPDLGA&) override { return FALSE; }
 };
 
 class FakeHost : public Host
