@@ -357,7 +357,10 @@ TEST_F(ColorFontDialogs, RealFontReachesTheDialog)
     EXPECT_EQ(0xFF, lf.lfItalic);
     EXPECT_EQ(0, lf.lfUnderline);
     EXPECT_EQ(0, lf.lfStrikeOut);
-    EXPECT_EQ(Ansi(face) + std::string(32 - face.size(), '\0'), std::string(lf.lfFaceName, 32));
+    // The object names the face it realised (a symbol character set may realise another face).
+    const std::wstring realised = font.Name();
+    EXPECT_EQ(Ansi(realised) + std::string(32 - realised.size(), '\0'),
+              std::string(lf.lfFaceName, 32));
     EXPECT_EQ(0, lf.lfCharSet) << "the object's character set stays out";
     EXPECT_EQ(sizeof(CHOOSEFONTA), fake.seenFont.lStructSize);
     EXPECT_TRUE(!fake.seenFont.lpszStyle && !fake.seenFont.nFontType && !fake.seenFont.lpfnHook);
@@ -416,6 +419,8 @@ TEST_F(ColorFontDialogs, ConfirmedFontGoesIntoTheRealObject)
 {
     const std::string face = Ansi(InstalledFace());
     fake.fontUser = [&face](CHOOSEFONTA& r) {
+        // The dialog writes a whole NUL-terminated name over whatever the field held.
+        std::fill_n(r.lpLogFont->lfFaceName, LF_FACESIZE, '\0');
         face.copy(r.lpLogFont->lfFaceName, LF_FACESIZE - 1);
         r.lpLogFont->lfWeight = FW_BOLD;
         r.lpLogFont->lfItalic = 0xFF;
