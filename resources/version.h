@@ -9,7 +9,7 @@
 
 #define TESSALINE_STR2(x) #x
 #define TESSALINE_STR(x) TESSALINE_STR2(x)
-#define TESSALINE_VERSION_RECORD_TEXT                                                               \
+#define TESSALINE_VERSION_RECORD_TEXT                                                              \
     TESSALINE_STR(TESSALINE_VERSION_MAJOR)                                                         \
     "." TESSALINE_STR(TESSALINE_VERSION_MINOR) "." TESSALINE_STR(                                  \
         TESSALINE_VERSION_BUILD) "." TESSALINE_STR(TESSALINE_VERSION_REVISION)
