@@ -1,4 +1,5 @@
 // The colour and font dialogs through the fake comdlg32, with real OLE font objects.
+#include "support/Fonts.h"
 #include "cCommonDialogFake.h"
 #include "dialogs/cCommonDialog.h"
 #include "runtime/Error.h"
@@ -19,20 +20,6 @@ int ScreenDpi()
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     return dpi;
-}
-
-// The face that the system gives for "Tahoma": the real font object reports its realised face.
-std::wstring InstalledFace()
-{
-    HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma");
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
-    wchar_t face[LF_FACESIZE] = {};
-    GetTextFaceW(screen, LF_FACESIZE, face);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(font);
-    return face;
 }
 
 std::string Ansi(const std::wstring& text)

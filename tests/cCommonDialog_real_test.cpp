@@ -1,5 +1,6 @@
 // The real common dialogs under Wine: another thread plays the user, as a person would, and the
 // choice comes back through the binding to comdlg32.
+#include "support/Fonts.h"
 #include "dialogs/cCommonDialog.h"
 #include "runtime/Error.h"
 #include "runtime/UniqueAny.h"
@@ -141,14 +142,9 @@ TEST(cCommonDialogReal, FontDialogSetsTheFontItOpenedWith)
     CoInitialize(nullptr);
     {
         // The face this system gives for Tahoma, so that the dialog lists it.
-        HFONT tahoma = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma");
-        HDC screen = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(screen, tahoma);
+        std::wstring installed = InstalledFace();
         wchar_t face[LF_FACESIZE] = {};
-        GetTextFaceW(screen, LF_FACESIZE, face);
-        SelectObject(screen, old);
-        ReleaseDC(nullptr, screen);
-        DeleteObject(tahoma);
+        installed.copy(face, LF_FACESIZE - 1);
 
         FONTDESC desc{sizeof(FONTDESC), face, {}, FW_BOLD, ANSI_CHARSET, FALSE, FALSE, FALSE};
         desc.cySize.int64 = 120000;
