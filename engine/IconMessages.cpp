@@ -1,5 +1,7 @@
 #include "engine/IconMessages.h"
 
+#include "runtime/DecimalText.h"
+
 namespace
 {
 constexpr UINT kErrorStyle = MB_OK | MB_ICONERROR;
@@ -22,7 +24,7 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
     case IconStatus::ControlCharacter:
         return ControlCharacterMessage();
     case IconStatus::WriteFailed:
-        return {L"Could not write " + result.path + L"\n\nError " + std::to_wstring(result.error) +
+        return {L"Could not write " + result.path + L"\n\nError " + DecimalText(result.error) +
                     L": " + errorDescription,
                 L"Error", kErrorStyle};
     case IconStatus::MissingInput:

@@ -1,5 +1,6 @@
 #include "engine/StagedFile.h"
 
+#include "runtime/DecimalText.h"
 #include "runtime/UniqueAny.h"
 
 namespace
@@ -19,11 +20,11 @@ DWORD StagedFile::Write(const std::wstring& folderText, const std::string& bytes
     UniqueFile file;
     std::wstring path;
     const std::wstring stem =
-        folderText + L"\\~desktop.ini." + std::to_wstring(GetCurrentProcessId()) + L".";
+        folderText + L"\\~desktop.ini." + DecimalText(GetCurrentProcessId()) + L".";
     const DWORD tick = GetTickCount();
     for (int attempt = 0; attempt < kNameAttempts && !file; ++attempt)
     {
-        path = stem + std::to_wstring(tick + static_cast<DWORD>(attempt)) + L".tmp";
+        path = stem + DecimalText(tick + static_cast<DWORD>(attempt)) + L".tmp";
         file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, nullptr));
         const DWORD error = GetLastError();

@@ -1,5 +1,6 @@
 #include "runtime/ErrorBoundary.h"
 
+#include "runtime/DecimalText.h"
 #include "runtime/Error.h"
 #include "runtime/Host.h"
 
@@ -22,7 +23,7 @@ std::wstring Widen(const char* text)
 
 std::wstring UntrappedErrorText(long number, const std::wstring& description)
 {
-    return L"Run-time error '" + std::to_wstring(number) + L"':\n\n" + description;
+    return L"Run-time error '" + DecimalText(number) + L"':\n\n" + description;
 }
 
 void ReportCurrentException(Host& host, HWND owner) noexcept
