@@ -10,15 +10,6 @@
 namespace
 {
 constexpr long kErrOutOfMemory = 7;
-constexpr long kErrInternal = 51;
-
-std::wstring Widen(const char* text)
-{
-    std::wstring wide;
-    for (; text != nullptr && *text != '\0'; ++text)
-        wide.push_back(static_cast<unsigned char>(*text));
-    return wide;
-}
 } // namespace
 
 std::wstring UntrappedErrorText(long number, const std::wstring& description)
@@ -46,7 +37,7 @@ void ReportCurrentException(Host& host, HWND owner) noexcept
     }
     catch (const std::exception& error)
     {
-        description += L": " + Widen(error.what());
+        description = Error::Internal(error.what()).Description();
     }
     catch (...)
     {

@@ -194,17 +194,35 @@ TEST(Forms, AnErrorEscapingAHandlerIsReportedWithNumberAndDescriptionThenEnds)
 
 TEST(Forms, ForeignExceptionsAreReportedToo)
 {
-    FakeHost host;
-    TestForm form(host);
-    form.Show();
-    form.onEvent = [](int, FormEvent event) {
-        if (event == FormEvent::Click)
-            throw std::runtime_error("boom");
+    // The standard library's own failures arrive through the program's hooks for them.
+    struct Case
+    {
+        std::function<void()> fail;
+        long number;
+        const wchar_t* description;
+    } cases[] = {
+        {[] { throw std::runtime_error("boom"); }, 51, L"Internal error: boom"},
+        {[] { (void)std::wstring(L"abc").substr(4); }, 51,
+         L"Internal error: position out of range"},
+        {[] { std::vector<int>(3).at(3); }, 51, L"Internal error: position out of range"},
+        {[] { std::wstring().reserve(std::wstring().max_size() + 1); }, 51,
+         L"Internal error: basic_string::_M_create"},
+        {[] { throw std::bad_alloc(); }, 7, L"Out of memory"},
     };
-    SendMessageW(form.ControlHwnd(TestForm::cmdGo), BM_CLICK, 0, 0);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, UntrappedErrorText(51, L"Internal error: boom"));
-    EXPECT_EQ(host.endedWith.size(), 1u);
+    for (const Case& c : cases)
+    {
+        FakeHost host;
+        TestForm form(host);
+        form.Show();
+        form.onEvent = [&](int, FormEvent event) {
+            if (event == FormEvent::Click)
+                c.fail();
+        };
+        SendMessageW(form.ControlHwnd(TestForm::cmdGo), BM_CLICK, 0, 0);
+        ASSERT_EQ(host.messages.size(), 1u) << c.description;
+        EXPECT_EQ(host.messages[0].text, UntrappedErrorText(c.number, c.description));
+        EXPECT_EQ(host.endedWith, std::vector<UINT>{static_cast<UINT>(c.number)});
+    }
 }
 
 TEST(Forms, PictureKeepsWhatWasDrawnAcrossRepaints)
