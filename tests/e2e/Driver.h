@@ -55,6 +55,7 @@ class Driver
     // Closes the main window and waits for the process to end; returns its exit code.
     DWORD Close();
     bool Running() const;
+    DWORD ProcessId() const { return m_process.dwProcessId; }
     std::vector<HWND> TopLevelWindows() const;
 
   private:
