@@ -5,6 +5,7 @@
 
 #include "engine/DesktopIni.h"
 #include "engine/DesktopIniMerge.h"
+#include "engine/FolderPath.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
 #include "runtime/UniqueAny.h"
@@ -62,6 +63,23 @@ void RestoreAttributes(const std::wstring& path, DWORD attributes)
 IconResult Status(IconStatus status)
 {
     return IconResult{status, ERROR_SUCCESS, std::wstring(), IniFault::None};
+}
+
+// Refuses a folder text that would write at a root or where the current folder happens to be.
+IconStatus FolderTextStatus(const std::wstring& folderText)
+{
+    if (HasControlCharacter(folderText))
+        return IconStatus::ControlCharacter;
+    switch (ClassifyFolderPath(folderText))
+    {
+    case FolderPathKind::Root:
+        return IconStatus::DriveRoot;
+    case FolderPathKind::Relative:
+        return IconStatus::RelativeFolder;
+    case FolderPathKind::Folder:
+        break;
+    }
+    return IconStatus::Ok;
 }
 
 IconResult WriteFailed(DWORD error, const std::wstring& path)
@@ -138,8 +156,10 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
 {
     if (folderText.empty() || iconText.empty())
         return Status(IconStatus::MissingInput);
-    if (HasControlCharacter(folderText) || HasControlCharacter(iconText))
+    if (HasControlCharacter(iconText))
         return Status(IconStatus::ControlCharacter);
+    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
+        return Status(status);
 
     const Target target(folderText);
     std::optional<std::string> existing;
@@ -164,8 +184,8 @@ IconResult RemoveFolderIcon(const std::wstring& folderText)
     // An empty text would name the desktop.ini at the root of the current drive.
     if (folderText.empty())
         return Status(IconStatus::EmptyFolder);
-    if (HasControlCharacter(folderText))
-        return Status(IconStatus::ControlCharacter);
+    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
+        return Status(status);
 
     const Target target(folderText);
     std::optional<std::string> existing;

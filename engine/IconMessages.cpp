@@ -48,6 +48,17 @@ std::optional<IconMessage> FileMessage(const IconResult& result,
         return std::nullopt;
     }
 }
+
+IconMessage DriveRootMessage()
+{
+    return {L"Please choose folder to change icon", L"Error", kErrorStyle};
+}
+
+IconMessage RelativeFolderMessage()
+{
+    return {L"Please give the folder's full path, such as C:\\Photos. Nothing was changed.",
+            L"Error", kErrorStyle};
+}
 } // namespace
 
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription)
@@ -60,6 +71,10 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
         return {L"Success change icon", L"Tessaline", kInformationStyle};
     case IconStatus::ControlCharacter:
         return ControlCharacterMessage();
+    case IconStatus::DriveRoot:
+        return DriveRootMessage();
+    case IconStatus::RelativeFolder:
+        return RelativeFolderMessage();
     case IconStatus::MissingInput:
     case IconStatus::EmptyFolder:
     case IconStatus::WriteFailed:
@@ -77,9 +92,12 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
     switch (result.status)
     {
     case IconStatus::EmptyFolder:
-        return IconMessage{L"Please choose folder to change icon", L"Error", kErrorStyle};
+    case IconStatus::DriveRoot:
+        return DriveRootMessage();
     case IconStatus::ControlCharacter:
         return ControlCharacterMessage();
+    case IconStatus::RelativeFolder:
+        return RelativeFolderMessage();
     case IconStatus::Ok:
     case IconStatus::MissingInput:
     case IconStatus::WriteFailed:
