@@ -23,18 +23,12 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
 // changes: a failure puts them back.
 struct Target
 {
-    explicit Target(const std::wstring& folderText)
-        : folderText(folderText), iniPath(IniPath(folderText)),
-          folderPath(FolderAttributePath(folderText)),
-          iniAttributes(GetFileAttributesW(iniPath.c_str())),
-          folderAttributes(GetFileAttributesW(folderPath.c_str()))
-    {
-    }
     std::wstring folderText;
     std::wstring iniPath;
     std::wstring folderPath;
-    DWORD iniAttributes;
-    DWORD folderAttributes;
+    DWORD iniAttributes = INVALID_FILE_ATTRIBUTES;
+    DWORD folderAttributes = INVALID_FILE_ATTRIBUTES;
+    std::optional<std::string> existing; // the file's bytes; none when there is no file
 };
 
 // A pasted tab, CR or LF would add lines or keys to the file.
@@ -92,8 +86,7 @@ IconResult NotSettingsFile(IniFault fault, const std::wstring& path)
     return IconResult{IconStatus::NotSettingsFile, ERROR_SUCCESS, path, fault};
 }
 
-// The file's bytes into existing, which stays empty when there is no file.
-IconResult ReadExisting(const Target& target, std::optional<std::string>& existing)
+IconResult ReadExisting(Target& target)
 {
     if (target.iniAttributes != INVALID_FILE_ATTRIBUTES &&
         (target.iniAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
@@ -123,8 +116,21 @@ IconResult ReadExisting(const Target& target, std::optional<std::string>& existi
     bytes.resize(size);
     if (IniFault fault = CheckIniBytes(bytes); fault != IniFault::None)
         return NotSettingsFile(fault, target.iniPath);
-    existing = std::move(bytes);
+    target.existing = std::move(bytes);
     return Status(IconStatus::Ok);
+}
+
+// Refuses a folder text that names no folder to change; otherwise reads what Target holds.
+IconResult Examine(const std::wstring& folderText, Target& target)
+{
+    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
+        return Status(status);
+    target.folderText = folderText;
+    target.iniPath = IniPath(folderText);
+    target.folderPath = FolderAttributePath(folderText);
+    target.iniAttributes = GetFileAttributesW(target.iniPath.c_str());
+    target.folderAttributes = GetFileAttributesW(target.folderPath.c_str());
+    return ReadExisting(target);
 }
 
 // Writes the file beside the desktop.ini and moves it into place, so that a failure never
@@ -158,14 +164,11 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
         return Status(IconStatus::MissingInput);
     if (HasControlCharacter(iconText))
         return Status(IconStatus::ControlCharacter);
-    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
-        return Status(status);
-
-    const Target target(folderText);
-    std::optional<std::string> existing;
-    IconResult result = ReadExisting(target, existing);
+    Target target;
+    IconResult result = Examine(folderText, target);
     if (result.status != IconStatus::Ok)
         return result;
+    const std::optional<std::string>& existing = target.existing;
     result = PutInPlace(target, existing ? AppliedDesktopIni(*existing, iconText)
                                          : DesktopIniBytes(iconText));
     if (result.status != IconStatus::Ok)
@@ -184,14 +187,11 @@ IconResult RemoveFolderIcon(const std::wstring& folderText)
     // An empty text would name the desktop.ini at the root of the current drive.
     if (folderText.empty())
         return Status(IconStatus::EmptyFolder);
-    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
-        return Status(status);
-
-    const Target target(folderText);
-    std::optional<std::string> existing;
-    IconResult result = ReadExisting(target, existing);
+    Target target;
+    IconResult result = Examine(folderText, target);
     if (result.status != IconStatus::Ok)
         return result;
+    const std::optional<std::string>& existing = target.existing;
     const std::optional<std::string> rest = existing ? RemovedDesktopIni(*existing) : std::nullopt;
     if (existing && rest == existing)
         return result;
