@@ -86,6 +86,7 @@ IconResult NotSettingsFile(IniFault fault, const std::wstring& path)
     return IconResult{IconStatus::NotSettingsFile, ERROR_SUCCESS, path, fault};
 }
 
+// Reads the desktop.ini's bytes into target.existing, which stays empty when there is none.
 IconResult ReadExisting(Target& target)
 {
     if (target.iniAttributes != INVALID_FILE_ATTRIBUTES &&
