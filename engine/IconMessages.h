@@ -19,5 +19,7 @@ struct IconMessage
 // result.error (FormatMessageW); only a WriteFailed uses it.
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription);
 
-// The message box that follows a removal: none after a removal that ran.
-std::optional<IconMessage> RemoveMessage(const IconResult& result);
+// The message box that follows a removal: none after a removal that ran. errorDescription as for
+// an apply.
+std::optional<IconMessage> RemoveMessage(const IconResult& result,
+                                         const std::wstring& errorDescription);

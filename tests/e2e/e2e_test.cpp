@@ -148,7 +148,34 @@ TEST_F(EndToEndFolders, ApplyWritesTheFileAndMarksThenConfirmsThenResets)
     // Wine reports ARCHIVE on every file and keeps no READONLY on folders: compare what it keeps.
     EXPECT_EQ(GetFileAttributesW(Ini().c_str()) & 0x07, 0x07u);
     EXPECT_EQ(GetFileAttributesW(target.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-              0u);
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        << "the user's marks stay";
+}
+
+TEST_F(EndToEndFolders, AForeignDesktopIniKeepsItsLinesAndRemoveGivesThemBack)
+{
+    const std::string foreign = "[ViewState]\r\nMode=4\r\n[.ShellClassInfo]\r\nInfoTip=hello\r\n";
+    folder.WriteFile(L"Photos\\desktop.ini", foreign);
+    app.SetText(frmMain::txtFolder, target);
+    app.SetText(frmMain::txtIcon, icon);
+    app.Click(frmMain::cmdApply);
+    app.PressOk(app.WaitForMessageBox().hwnd);
+    app.Settle();
+    const std::string block =
+        ExpectedDesktopIni(icon).substr(std::string("[.ShellClassInfo]\r\n").size());
+    EXPECT_EQ(ReadFileBytes(Ini()),
+              "[ViewState]\r\nMode=4\r\n[.ShellClassInfo]\r\n" + block + "InfoTip=hello\r\n");
+
+    app.Click(frmMain::cmdFolder);
+    ASSERT_TRUE(app.AnswerFolderPicker(target));
+    app.Settle();
+    app.Click(frmMain::cmdRemove);
+    // The click is posted: the window's reset tells that it has run.
+    for (int i = 0; i < 250 && app.Enabled(frmMain::cmdRemove); ++i)
+        Sleep(20);
+    EXPECT_EQ(app.WaitForDialog(300), nullptr) << "a removal shows no message";
+    EXPECT_EQ(ReadFileBytes(Ini()), foreign);
+    EXPECT_EQ(GetFileAttributesW(Ini().c_str()) & 0x07, 0x07u) << "the settings left keep them";
 }
 
 TEST_F(EndToEndFolders, TheRealPickerFindsTheFileAndRemoveTakesItAway)

@@ -13,6 +13,15 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+namespace
+{
+// The system's text for the error of a failed write, for its message.
+std::wstring ErrorDescription(const IconResult& result)
+{
+    return result.status == IconStatus::WriteFailed ? SystemErrorText(result.error) : L"";
+}
+} // namespace
+
 frmMain::frmMain(Host& host) : Form(frmMainDesign(), host) {}
 
 void frmMain::OnInitialize()
@@ -75,9 +84,7 @@ void frmMain::ResetAfterChange()
 void frmMain::cmdApply_Click()
 {
     IconResult result = ApplyFolderIcon(Text(txtFolder), Text(txtIcon));
-    std::wstring description =
-        result.status == IconStatus::WriteFailed ? SystemErrorText(result.error) : L"";
-    IconMessage message = ApplyMessage(result, description);
+    IconMessage message = ApplyMessage(result, ErrorDescription(result));
     ShowMessage(message.text, message.title, message.style);
     if (!IsLoaded())
         return; // closed while the message was open: the program is ending
@@ -91,7 +98,7 @@ void frmMain::cmdApply_Click()
 void frmMain::cmdRemove_Click()
 {
     IconResult result = RemoveFolderIcon(Text(txtFolder));
-    if (std::optional<IconMessage> message = RemoveMessage(result))
+    if (std::optional<IconMessage> message = RemoveMessage(result, ErrorDescription(result)))
     {
         ShowMessage(message->text, message->title, message->style);
         if (!IsLoaded())
