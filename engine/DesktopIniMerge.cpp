@@ -180,8 +180,11 @@ std::optional<std::string> RemovedDesktopIni(const std::string& existing)
             ++i;
         }
     }
-    if (std::none_of(lines.begin(), lines.end(),
-                     [](const IniLine& line) { return KindOf(line.text) == IniLineKind::Key; }))
+    // A comment is someone's text too: only a file with neither keys nor comments goes.
+    if (std::none_of(lines.begin(), lines.end(), [](const IniLine& line) {
+            const IniLineKind kind = KindOf(line.text);
+            return kind == IniLineKind::Key || kind == IniLineKind::Comment;
+        }))
         return std::nullopt;
     return ini.Bytes();
 }

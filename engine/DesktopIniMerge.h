@@ -15,5 +15,5 @@ std::string AppliedDesktopIni(const std::string& existing, const std::wstring& i
 
 // The file after a removal: Tessaline's block and a header that only it needed taken out, or,
 // without the block, the icon keys that someone else set; the keys set aside brought back.
-// Nothing when no key is left, and the file is to go. existing must pass CheckIniBytes.
+// Nothing when neither a key nor a comment is left, and the file is to go. existing must pass CheckIniBytes.
 std::optional<std::string> RemovedDesktopIni(const std::string& existing);

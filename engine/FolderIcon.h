@@ -35,7 +35,7 @@ struct IconResult
 IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& iconText);
 
 // Takes Tessaline's lines out of the folder's "desktop.ini" and brings back the icon keys they
-// set aside; without them, takes away the icon that the file names. A file left without keys is
-// deleted and the folder loses its read-only mark; otherwise the rest is written back as safely
+// set aside; without them, takes away the icon that the file names. A file left without keys or
+// comments is deleted and the folder loses its read-only mark; otherwise the rest is written back as safely
 // as an apply writes, and the file and the folder keep their marks.
 IconResult RemoveFolderIcon(const std::wstring& folderText);
