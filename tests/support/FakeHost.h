@@ -70,6 +70,12 @@ class FakeHost : public Host
         return folderAnswer;
     }
     CommonDialogApi& CommonDialogs() override { return openDialog; }
+    bool InFolderMenu() override { return inFolderMenu; }
+    DWORD SetInFolderMenu(bool shown) override
+    {
+        folderMenuChanges.push_back(shown);
+        return folderMenuError;
+    }
 
     std::vector<ShownMessage> messages;
     void (*onMessage)() = nullptr; // runs while the message would be on screen
@@ -78,4 +84,7 @@ class FakeHost : public Host
     std::wstring folderAnswer;
     std::vector<std::pair<HWND, std::wstring>> pickerCalls;
     FakeOpenDialog openDialog;
+    bool inFolderMenu = false;
+    std::vector<bool> folderMenuChanges;
+    DWORD folderMenuError = ERROR_SUCCESS;
 };
