@@ -70,12 +70,8 @@ class FakeHost : public Host
         return folderAnswer;
     }
     CommonDialogApi& CommonDialogs() override { return openDialog; }
-    bool InFolderMenu() override { return inFolderMenu; }
-    DWORD SetInFolderMenu(bool shown) override
-    {
-        folderMenuChanges.push_back(shown);
-        return folderMenuError;
-    }
+    bool InFolderMenu() override { return false; }
+    DWORD SetInFolderMenu(bool) override { return folderMenuError; }
 
     std::vector<ShownMessage> messages;
     void (*onMessage)() = nullptr; // runs while the message would be on screen
@@ -84,7 +80,5 @@ class FakeHost : public Host
     std::wstring folderAnswer;
     std::vector<std::pair<HWND, std::wstring>> pickerCalls;
     FakeOpenDialog openDialog;
-    bool inFolderMenu = false;
-    std::vector<bool> folderMenuChanges;
     DWORD folderMenuError = ERROR_SUCCESS;
 };
