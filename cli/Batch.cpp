@@ -72,6 +72,10 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
     case IconStatus::ControlCharacter:
         return FailureLine(folder, L"holds a tab, a line break or another control character",
                            ERROR_INVALID_NAME);
+    case IconStatus::DriveRoot:
+        return RefusalLine(folder, {PathKind::DriveRoot, ERROR_SUCCESS}, PathRole::Folder);
+    case IconStatus::RelativeFolder:
+        return FailureLine(folder, L"not a full path", ERROR_BAD_PATHNAME);
     case IconStatus::MissingInput:
     case IconStatus::EmptyFolder:
         break;

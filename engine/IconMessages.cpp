@@ -11,6 +11,16 @@ IconMessage ControlCharacterMessage()
             L"characters. Nothing was changed.",
             L"Error", kErrorStyle};
 }
+IconMessage DriveRootMessage()
+{
+    return {L"Please choose folder to change icon", L"Error", kErrorStyle};
+}
+
+IconMessage RelativeFolderMessage()
+{
+    return {L"Please give the folder's full path, such as C:\\Photos. Nothing was changed.",
+            L"Error", kErrorStyle};
+}
 } // namespace
 
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription)
@@ -21,6 +31,10 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
         return {L"Success change icon", L"Tessaline", kInformationStyle};
     case IconStatus::ControlCharacter:
         return ControlCharacterMessage();
+    case IconStatus::DriveRoot:
+        return DriveRootMessage();
+    case IconStatus::RelativeFolder:
+        return RelativeFolderMessage();
     case IconStatus::WriteFailed:
         return {L"Could not write " + result.path + L"\n\nError " + std::to_wstring(result.error) +
                     L": " + errorDescription,
@@ -37,9 +51,12 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result)
     switch (result.status)
     {
     case IconStatus::EmptyFolder:
-        return IconMessage{L"Please choose folder to change icon", L"Error", kErrorStyle};
+    case IconStatus::DriveRoot:
+        return DriveRootMessage();
     case IconStatus::ControlCharacter:
         return ControlCharacterMessage();
+    case IconStatus::RelativeFolder:
+        return RelativeFolderMessage();
     case IconStatus::Ok:
     case IconStatus::MissingInput:
     case IconStatus::WriteFailed:

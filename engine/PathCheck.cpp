@@ -1,15 +1,11 @@
 #include "engine/PathCheck.h"
 
+#include "engine/FolderPath.h"
 #include "engine/ShellNotify.h"
 #include "runtime/SystemError.h"
 
 namespace
 {
-bool IsDriveRoot(const std::wstring& path)
-{
-    return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
-}
-
 // "\\server" or "\\server\": a UNC path that names no share.
 bool IsServerOnly(const std::wstring& path)
 {
@@ -47,7 +43,8 @@ PathCheck CheckPath(const std::wstring& fullPath)
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return {PathKind::File, ERROR_SUCCESS};
-    return {IsDriveRoot(fullPath) ? PathKind::DriveRoot : PathKind::Folder, ERROR_SUCCESS};
+    const bool root = ClassifyFolderPath(fullPath) == FolderPathKind::Root;
+    return {root ? PathKind::DriveRoot : PathKind::Folder, ERROR_SUCCESS};
 }
 
 std::wstring RefusalLine(const std::wstring& path, const PathCheck& check, PathRole role)

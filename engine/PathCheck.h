@@ -10,7 +10,7 @@ enum class PathKind
 {
     Folder,
     File,
-    DriveRoot,  // a drive's root, such as C:\, which takes no folder icon
+    DriveRoot,  // a drive's or a share's root, such as C:\, which takes no folder icon
     Missing,    // names nothing that exists
     ServerOnly, // \\server without a share
     TooLong,    // longer than kMaxPathLength
@@ -22,9 +22,9 @@ struct PathCheck
     DWORD error; // for Missing, the system's reason
 };
 
-// The longest path taken: a folder's desktop.ini and the file staged beside it
-// ("\~desktop.ini.<process>.<tick>.tmp", up to 39 characters) stay within MAX_PATH.
-constexpr size_t kMaxPathLength = MAX_PATH - 1 - 39;
+// The longest path taken: a folder's "\desktop.ini", and the file staged beside it under a name
+// no longer, stay within MAX_PATH.
+constexpr size_t kMaxPathLength = MAX_PATH - 1 - 12;
 
 // The text made full against the current directory, without trailing backslashes (a root keeps
 // its own). A text that can't be made full comes back as it was.

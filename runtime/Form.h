@@ -79,6 +79,8 @@ class Form
     // Runs a handler; an error that escapes it goes to the untrapped-error boundary.
     template <typename Handler> void Guarded(Handler handler) noexcept;
     void CreateControls();
+    void RestoreFocus();
+    void ClickFocusedButton();
     HWND CreateControl(int row);
     int RowOfControl(HWND control) const;
     const wchar_t* RegisterClass() const;
@@ -87,6 +89,7 @@ class Form
     Host& m_host;
     HWND m_hwnd = nullptr;
     HWND m_modalOwner = nullptr;
+    HWND m_lastFocus = nullptr; // kept while another window is active
     int m_dpi = 96;
     bool m_initialized = false;
     std::vector<HWND> m_controls;

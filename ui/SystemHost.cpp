@@ -5,6 +5,7 @@
 #include "runtime/TextOutput.h"
 #include "ui/FolderMenuVerb.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace
@@ -39,6 +40,10 @@ void SystemHost::EndProgram(UINT exitCode)
 
 void SystemHost::OpenLink(HWND owner, const std::wstring& address)
 {
+    // Handlers reached through COM (the web-address handlers of 8 and 8.1) need it on this
+    // thread. Initialised at the first link and kept for the rest of the program.
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)com;
     // The addresses are plain ASCII, so the ANSI call loses nothing.
     ShellExecuteA(owner, "Open", ToAnsi(address).c_str(), "", "", SW_SHOWNORMAL);
 }

@@ -135,6 +135,8 @@ void frmMain::cmdApply_Click()
         result.status == IconStatus::WriteFailed ? SystemErrorText(result.error) : L"";
     IconMessage message = ApplyMessage(result, description);
     ShowMessage(message.text, message.title, message.style);
+    if (!IsLoaded())
+        return; // closed while the message was open: the program is ending
     // After a refusal or a failed write the texts stay, so that the user can correct them.
     if (result.status != IconStatus::Ok)
         return;
@@ -148,6 +150,8 @@ void frmMain::cmdRemove_Click()
     if (std::optional<IconMessage> message = RemoveMessage(result))
     {
         ShowMessage(message->text, message->title, message->style);
+        if (!IsLoaded())
+            return;
         // Remove was left enabled from an earlier folder whose text is gone.
         if (result.status == IconStatus::EmptyFolder)
             SetEnabled(cmdRemove, false);
@@ -158,7 +162,10 @@ void frmMain::cmdRemove_Click()
 
 void frmMain::cmdFolder_Click()
 {
-    SelectFolderPath(TheHost().BrowseForFolder(Hwnd(), L"Choose folder to change icon"));
+    std::wstring picked = TheHost().BrowseForFolder(Hwnd(), L"Choose folder to change icon");
+    if (!IsLoaded())
+        return;
+    SelectFolderPath(picked);
 }
 
 void frmMain::SelectFolderPath(const std::wstring& path)
@@ -210,6 +217,9 @@ void frmMain::cmdIcon_Click()
     args.Owner = -1; // no owner: the main window stays usable while the dialog is open
     args.flags = 0;
     dialog.VBGetOpenFileName(args);
+    // The dialog has no owner, so the window can be closed while it is open.
+    if (!IsLoaded())
+        return;
     SelectIconPath(args.FileName);
 }
 
@@ -246,6 +256,8 @@ void frmMain::OpenPaths(const std::vector<std::wstring>& paths, ExtraPaths extra
     // The folder first: the preview then ends on the icon that is about to be applied.
     if (!folders.empty())
         SelectFolderPath(folders.front());
+    if (!IsLoaded())
+        return; // closed while the drive root's message was open
     if (!files.empty())
         SelectIconPath(files.front());
     if (refusals.empty())
