@@ -12,24 +12,6 @@ IconMessage ControlCharacterMessage()
             L"Error", kErrorStyle};
 }
 
-std::wstring FaultText(IniFault fault)
-{
-    switch (fault)
-    {
-    case IniFault::TooLarge:
-        return L"it is larger than 64 KB";
-    case IniFault::NulByte:
-        return L"it holds NUL bytes";
-    case IniFault::OddLength:
-        return L"it is UTF-16 text with an odd number of bytes";
-    case IniFault::Directory:
-        return L"it is a folder";
-    case IniFault::None:
-        break;
-    }
-    return std::wstring();
-}
-
 // The message of a result that touched nothing because of the file, if it is one.
 std::optional<IconMessage> FileMessage(const IconResult& result,
                                        const std::wstring& errorDescription)
@@ -42,7 +24,7 @@ std::optional<IconMessage> FileMessage(const IconResult& result,
                            L"Error", kErrorStyle};
     case IconStatus::NotSettingsFile:
         return IconMessage{result.path + L" is not a settings file that Tessaline can change: " +
-                               FaultText(result.fault) + L". Nothing was changed.",
+                               IniFaultText(result.fault) + L". Nothing was changed.",
                            L"Error", kErrorStyle};
     default:
         return std::nullopt;
@@ -60,6 +42,24 @@ IconMessage RelativeFolderMessage()
             L"Error", kErrorStyle};
 }
 } // namespace
+
+std::wstring IniFaultText(IniFault fault)
+{
+    switch (fault)
+    {
+    case IniFault::TooLarge:
+        return L"it is larger than 64 KB";
+    case IniFault::NulByte:
+        return L"it holds NUL bytes";
+    case IniFault::OddLength:
+        return L"it is UTF-16 text with an odd number of bytes";
+    case IniFault::Directory:
+        return L"it is a folder";
+    case IniFault::None:
+        break;
+    }
+    return std::wstring();
+}
 
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription)
 {

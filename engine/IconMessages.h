@@ -15,6 +15,9 @@ struct IconMessage
     UINT style; // MB_OK with MB_ICONERROR or MB_ICONINFORMATION
 };
 
+// Why a desktop.ini is no settings file that Tessaline can change ("it is larger than 64 KB").
+std::wstring IniFaultText(IniFault fault);
+
 // The one message box that follows an apply. errorDescription is the system's text for
 // result.error (FormatMessageW); only a WriteFailed uses it.
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription);

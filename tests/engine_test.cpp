@@ -14,6 +14,7 @@
 #include "engine/DesktopIniMerge.h"
 #include "engine/FolderIcon.h"
 #include "engine/IconMessages.h"
+#include "engine/PathCheck.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
 #include "engine/modFunction.h"
@@ -746,4 +747,33 @@ TEST(IconMessagesTest, EachOutcomeHasItsMessage)
 
     EXPECT_FALSE(RemoveMessage(IconResult{}, L"").has_value());
     EXPECT_TRUE(RemoveMessage(IconResult{IconStatus::EmptyFolder, ERROR_SUCCESS, L""}, L""));
+}
+
+TEST(PathCheckTest, WhatAPathFromOutsideNames)
+{
+    TempFolder folder;
+    const std::wstring file = folder.WriteFile(L"star.ico", "x");
+    const std::wstring longest =
+        folder.Path() + L"\\" + std::wstring(kMaxPathLength - folder.Path().size() - 1, L'a');
+    CreateDirectoryW(longest.c_str(), nullptr);
+    struct Case
+    {
+        std::wstring path;
+        PathKind kind;
+    };
+    const Case cases[] = {
+        {folder.Path(), PathKind::Folder},     {file, PathKind::File},
+        {folder / L"gone", PathKind::Missing}, {L"C:\\", PathKind::DriveRoot},
+        {L"\\\\srv", PathKind::ServerOnly},    {L"\\\\srv\\", PathKind::ServerOnly},
+        {longest, PathKind::Folder},           {longest + L"b", PathKind::TooLong},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckPath(c.path).kind, c.kind) << ::testing::PrintToString(c.path);
+    EXPECT_EQ(CheckPath(folder / L"gone").error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+    SetCurrentDirectoryW(folder.Path().c_str());
+    EXPECT_EQ(FullPath(L"Photos\\"), folder / L"Photos");
+    EXPECT_EQ(FullPath(L"..\\"), folder.Path().substr(0, folder.Path().find_last_of(L'\\')));
+    EXPECT_EQ(FullPath(L"C:\\."), L"C:\\");
+    SetCurrentDirectoryW(L"C:\\");
 }

@@ -76,6 +76,8 @@ class FakeHost : public Host
         return folderAnswer;
     }
     CommonDialogApi& CommonDialogs() override { return openDialog; }
+    bool InFolderMenu() override { return false; }
+    DWORD SetInFolderMenu(bool) override { return folderMenuError; }
 
     std::vector<ShownMessage> messages;
     std::function<void()> onMessage; // runs while the message would be on screen
@@ -85,4 +87,5 @@ class FakeHost : public Host
     std::vector<std::pair<HWND, std::wstring>> pickerCalls;
     std::function<void()> whilePicking;
     FakeOpenDialog openDialog;
+    DWORD folderMenuError = ERROR_SUCCESS;
 };
