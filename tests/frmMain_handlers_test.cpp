@@ -56,6 +56,26 @@ class Handlers : public ::testing::Test
     std::wstring redIcon;
 };
 
+TEST_F(Handlers, ClosingTheWindowWhileADialogIsOpenEndsTheProgramQuietly)
+{
+    // The open dialog has no owner, so the window can be closed while it waits for the user.
+    const std::function<void()> close = [this] { SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0); };
+    host.openDialog.whileOpen = host.whilePicking = host.onMessage = close;
+    host.openDialog.answer = redIcon;
+    const std::wstring target = folder.MakeFolder(L"Photos");
+    host.folderAnswer = target;
+    for (int button : {frmMain::cmdIcon, frmMain::cmdFolder, frmMain::cmdApply})
+    {
+        form.Show();
+        form.SetText(frmMain::txtFolder, target);
+        form.SetText(frmMain::txtIcon, redIcon);
+        Click(button);
+        EXPECT_FALSE(form.IsLoaded()) << button;
+        EXPECT_TRUE(host.endedWith.empty()) << "no run-time error after button " << button;
+        EXPECT_EQ(0, Form::RunUntilUnloaded(form)) << "the program ends normally";
+    }
+}
+
 // The state that the success message sees while it is on screen.
 std::wstring g_folderWhileMessage;
 
@@ -100,6 +120,30 @@ TEST_F(Handlers, AFailedWriteNamesTheErrorAndKeepsTheTextsAndTheProgram)
     EXPECT_EQ(form.Text(frmMain::txtFolder), missing);
     EXPECT_EQ(form.Text(frmMain::txtIcon), redIcon);
     EXPECT_TRUE(host.endedWith.empty()) << "the program keeps running";
+}
+
+TEST_F(Handlers, ADesktopIniThatIsNoSettingsFileIsNamedAndLeftAlone)
+{
+    std::wstring target = folder.MakeFolder(L"Binary");
+    const std::string binary("[ViewState]\r\nMode=4\0\r\n", 20);
+    std::wstring ini = folder.WriteFile(L"Binary\\desktop.ini", binary);
+    form.SetText(frmMain::txtFolder, target);
+    form.SetText(frmMain::txtIcon, redIcon);
+    form.SetEnabled(frmMain::cmdRemove, true);
+    for (int button : {frmMain::cmdApply, frmMain::cmdRemove})
+    {
+        host.messages.clear();
+        Click(button);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].title, L"Error");
+        EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_NE(host.messages[0].text.find(ini), std::wstring::npos);
+        EXPECT_NE(host.messages[0].text.find(L"NUL bytes"), std::wstring::npos);
+        EXPECT_EQ(form.Text(frmMain::txtFolder), target);
+        EXPECT_EQ(form.Text(frmMain::txtIcon), redIcon);
+    }
+    EXPECT_EQ(ReadFileBytes(ini), binary);
+    EXPECT_TRUE(host.endedWith.empty());
 }
 
 TEST_F(Handlers, BlanksPassTheButtonRuleButApplyRefusesControlCharacters)

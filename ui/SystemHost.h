@@ -1,5 +1,6 @@
 #pragma once
-// The production host: the system's message boxes, folder picker, common dialogs and shell.
+// The production host: the system's message boxes, folder picker, common dialogs, shell and the
+// folder menu's verb.
 
 #include "runtime/Host.h"
 
@@ -12,6 +13,8 @@ class SystemHost : public Host
     void OpenLink(HWND owner, const std::wstring& address) override;
     std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override;
     CommonDialogApi& CommonDialogs() override;
+    bool InFolderMenu() override;
+    DWORD SetInFolderMenu(bool shown) override;
 };
 
 // The one production host of the process.

@@ -5,6 +5,7 @@
 #include "dialogs/CommonDialogApi.h"
 #include "runtime/Host.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,10 +26,13 @@ class FakeOpenDialog : public CommonDialogApi
     int shown = 0;
     OPENFILENAMEW seen{};
     std::wstring filter;
+    std::function<void()> whileOpen; // runs while the dialog would be on screen
 
     BOOL GetOpenFileNameW(OPENFILENAMEW& record) override
     {
         ++shown;
+        if (whileOpen)
+            whileOpen();
         seen = record;
         size_t end = 0; // the filter list ends at its first pair of NULs
         while (record.lpstrFilter[end] != L'\0' || record.lpstrFilter[end + 1] != L'\0')
@@ -67,15 +71,21 @@ class FakeHost : public Host
     std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override
     {
         pickerCalls.push_back({owner, title});
+        if (whilePicking)
+            whilePicking();
         return folderAnswer;
     }
     CommonDialogApi& CommonDialogs() override { return openDialog; }
+    bool InFolderMenu() override { return false; }
+    DWORD SetInFolderMenu(bool) override { return folderMenuError; }
 
     std::vector<ShownMessage> messages;
-    void (*onMessage)() = nullptr; // runs while the message would be on screen
+    std::function<void()> onMessage; // runs while the message would be on screen
     std::vector<UINT> endedWith;
     std::vector<std::pair<HWND, std::wstring>> links;
     std::wstring folderAnswer;
     std::vector<std::pair<HWND, std::wstring>> pickerCalls;
+    std::function<void()> whilePicking;
     FakeOpenDialog openDialog;
+    DWORD folderMenuError = ERROR_SUCCESS;
 };
