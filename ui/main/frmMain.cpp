@@ -49,7 +49,9 @@ void frmMain::OnInitialize()
 
 void frmMain::OnLoad()
 {
-    DragAcceptFiles(Hwnd(), TRUE);
+    // What DragAcceptFiles does, without loading shell32 before the window shows.
+    SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE,
+                      GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     HMENU menu = GetSystemMenu(Hwnd(), FALSE);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kFolderMenuCommand, L"Show in the folder menu");
