@@ -25,48 +25,56 @@ void __gnu_cxx::__verbose_terminate_handler()
 // untrapped-error boundary made of those exceptions anyway: error 51 with the library's text.
 // Allocation failures keep their standard types. All fifteen are here: the library's file would
 // otherwise be linked for a missing one and clash with the rest.
+namespace
+{
+[[noreturn]] void ThrowInternal(const char* what)
+{
+    throw Error::Internal(what);
+}
+} // namespace
+
 namespace std
 {
 void __throw_logic_error(const char* what)
 {
-    throw Error::Internal(what);
+    ThrowInternal(what);
 }
 void __throw_domain_error(const char* what)
 {
-    throw Error::Internal(what);
+    ThrowInternal(what);
 }
 void __throw_invalid_argument(const char* what)
 {
-    throw Error::Internal(what);
+    ThrowInternal(what);
 }
 void __throw_length_error(const char* what)
 {
-    throw Error::Internal(what);
+    ThrowInternal(what);
 }
 void __throw_out_of_range(const char* what)
 {
-    throw Error::Internal(what);
+    ThrowInternal(what);
 }
 // The library formats the position and the size into the text; the kind of failure is enough.
 void __throw_out_of_range_fmt(const char*, ...)
 {
-    throw Error::Internal("position out of range");
+    ThrowInternal("position out of range");
 }
 void __throw_runtime_error(const char* what)
 {
-    throw Error::Internal(what);
+    ThrowInternal(what);
 }
 void __throw_range_error(const char* what)
 {
-    throw Error::Internal(what);
+    ThrowInternal(what);
 }
 void __throw_overflow_error(const char* what)
 {
-    throw Error::Internal(what);
+    ThrowInternal(what);
 }
 void __throw_underflow_error(const char* what)
 {
-    throw Error::Internal(what);
+    ThrowInternal(what);
 }
 void __throw_bad_alloc()
 {
