@@ -53,17 +53,17 @@ std::wstring FolderAttributePath(const std::wstring& folderText)
     return folderText + L"\\";
 }
 
-std::wstring DesktopIniText(const std::wstring& iconText)
+std::wstring DesktopIniText(const IconEntry& icon)
 {
     // Windows 7 and later read IconResource; XP reads IconFile and IconIndex.
     const std::wstring lines[] = {
         L"[.ShellClassInfo]",
         L";for Windows 7/8/8.1",
-        L"IconResource=" + iconText + L",0",
+        L"IconResource=" + icon.resource,
         L"",
         L";for Windows XP",
-        L"IconFile=" + iconText,
-        L"IconIndex=0",
+        L"IconFile=" + icon.file,
+        L"IconIndex=" + icon.index,
         L"",
         L"; TESL (Tessaline) " + VersionText(),
     };
@@ -73,9 +73,9 @@ std::wstring DesktopIniText(const std::wstring& iconText)
     return text;
 }
 
-std::string DesktopIniBytes(const std::wstring& iconText)
+std::string DesktopIniBytes(const IconEntry& icon)
 {
-    const std::wstring text = DesktopIniText(iconText);
+    const std::wstring text = DesktopIniText(icon);
     std::string ansi;
     if (ToAnsiExactly(text, ansi))
         return ansi;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/DesktopIni.h"
+#include "engine/IconEntry.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
 
@@ -48,6 +49,9 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
         return Status(IconStatus::MissingInput);
     if (HasControlCharacter(folderText) || HasControlCharacter(iconText))
         return Status(IconStatus::ControlCharacter);
+    const IconEntry icon = MakeIconEntry(folderText, iconText);
+    if (icon.status != IconStatus::Ok)
+        return IconResult{icon.status, ERROR_SUCCESS, iconText, icon.iconCount};
 
     const std::wstring iniPath = IniPath(folderText);
     const std::wstring folderPath = FolderAttributePath(folderText);
@@ -56,7 +60,7 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
     const DWORD folderAttributes = GetFileAttributesW(folderPath.c_str());
 
     StagedFile staged;
-    if (DWORD error = staged.Write(folderText, DesktopIniBytes(iconText)))
+    if (DWORD error = staged.Write(folderText, DesktopIniBytes(icon)))
         return WriteFailed(error, iniPath);
 
     // Windows refuses to replace a read-only file.

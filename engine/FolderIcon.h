@@ -13,13 +13,22 @@ enum class IconStatus
     ControlCharacter, // a text holds a character below U+0020: nothing touched
     EmptyFolder,      // removal with an empty folder text: declined, nothing touched
     WriteFailed,      // the file could not be written: the folder is as it was
+    // An icon text that names an icon by its index, refused before anything is touched:
+    IconIndexMissing,   // "path," with nothing after the comma
+    IconIndexTooLarge,  // an index that does not fit in 32 bits
+    IconFileMissing,    // no such file
+    NotAnIconFile,      // neither an icon file nor a program or icon library
+    NoIcons,            // a program or library without icons
+    IconIndexPastEnd,   // an index at or past the file's number of icons
+    NoSuchIconResource, // a negative index: no icon resource with that id
 };
 
 struct IconResult
 {
     IconStatus status = IconStatus::Ok;
     DWORD error = ERROR_SUCCESS; // the Windows error number of a WriteFailed
-    std::wstring path;           // the path that a WriteFailed concerns
+    std::wstring path;           // the path that a WriteFailed concerns; the icon text refused
+    int iconCount = 0;           // the icons that the file holds, for an IconIndexPastEnd
 };
 
 // Writes the folder's "desktop.ini" for the icon and marks it read-only, hidden and system, and

@@ -78,7 +78,7 @@ TEST_F(Handlers, ApplyWritesTheFileThenConfirmsThenResetsTheWindow)
     EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(host.messages[0].owner, form.Hwnd());
     EXPECT_EQ(g_folderWhileMessage, target) << "the window resets only after the message";
-    EXPECT_EQ(ReadFileBytes(IniPath(target)), DesktopIniBytes(redIcon));
+    EXPECT_EQ(ReadFileBytes(IniPath(target)), DesktopIniBytes(MakeIconEntry(target, redIcon)));
     EXPECT_EQ(form.Text(frmMain::txtFolder), L"");
     EXPECT_EQ(form.Text(frmMain::txtIcon), L"");
     EXPECT_FALSE(Enabled(frmMain::cmdApply));
