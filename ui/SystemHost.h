@@ -1,5 +1,6 @@
 #pragma once
-// The production host: the system's message boxes, folder picker, common dialogs and shell.
+// The production host: the system's message boxes, folder picker, icon chooser, common dialogs
+// and shell.
 
 #include "runtime/Host.h"
 
@@ -11,6 +12,7 @@ class SystemHost : public Host
     void EndProgram(UINT exitCode) override;
     void OpenLink(HWND owner, const std::wstring& address) override;
     std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override;
+    IconChoice PickIcon(HWND owner, const std::wstring& path, int index) override;
     CommonDialogApi& CommonDialogs() override;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // A host that records what the windows ask of it and plays the person's answers instead of
-// showing a message box, a folder picker or an open-file dialog, or ending the process.
+// showing a message box, a folder picker, an icon chooser or an open-file dialog, or ending the
+// process.
 
 #include "dialogs/CommonDialogApi.h"
 #include "runtime/Host.h"
@@ -15,6 +16,13 @@ struct ShownMessage
     std::wstring text;
     std::wstring title;
     UINT style;
+};
+
+struct IconPickCall
+{
+    HWND owner;
+    std::wstring path;
+    int index;
 };
 
 // The open-file dialog as a person answers it: confirm with a file, or cancel (file "").
@@ -69,6 +77,11 @@ class FakeHost : public Host
         pickerCalls.push_back({owner, title});
         return folderAnswer;
     }
+    IconChoice PickIcon(HWND owner, const std::wstring& path, int index) override
+    {
+        iconPicks.push_back({owner, path, index});
+        return iconAnswer;
+    }
     CommonDialogApi& CommonDialogs() override { return openDialog; }
 
     std::vector<ShownMessage> messages;
@@ -78,4 +91,6 @@ class FakeHost : public Host
     std::wstring folderAnswer;
     std::vector<std::pair<HWND, std::wstring>> pickerCalls;
     FakeOpenDialog openDialog;
+    IconChoice iconAnswer; // what the chooser answers; by default there is no chooser
+    std::vector<IconPickCall> iconPicks;
 };

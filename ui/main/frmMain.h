@@ -29,6 +29,11 @@ class frmMain : public Form
 
     // Enables Apply exactly when both boxes hold text (blanks count as text).
     void UpdateApplyButton();
+    // Puts a chosen icon file into the icon box and previews it, whichever way it came (the
+    // open dialog, a drop, an argument). A file holding several icons opens the system's icon
+    // chooser: its choice goes in as "path,index", its cancel changes nothing, and without a
+    // chooser the first icon goes in. Any other file but an ".ico" goes in with index 0.
+    void IconFileChosen(const std::wstring& path);
     // The About window, once the notice has been clicked: one instance for the process.
     frmAbout* About() const { return m_about.get(); }
 
