@@ -144,7 +144,8 @@ bool cCommonDialog::VBChooseFont(ChooseFontArgs& args)
     GetProperty(font, DISPID_FONT_SIZE, VT_CY, size);
     const double points = static_cast<double>(size->cyVal.int64) / 10000.0;
     LOGFONTA logFont{};
-    logFont.lfHeight = ToLong(-(points * (20.0f / ScreenTwipsPerPixelY())));
+    // In double and multiplied first, so that an exact half stays exact and rounds to even.
+    logFont.lfHeight = ToLong(-(points * 20.0 / ScreenTwipsPerPixelY()));
     GetProperty(font, DISPID_FONT_WEIGHT, VT_I2, weight);
     logFont.lfWeight = weight->iVal;
     GetProperty(font, DISPID_FONT_ITALIC, VT_BOOL, italic);

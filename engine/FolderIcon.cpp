@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/DesktopIni.h"
+#include "engine/FolderPath.h"
 #include "engine/IconEntry.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
@@ -37,6 +38,23 @@ IconResult Status(IconStatus status)
     return IconResult{status, ERROR_SUCCESS, std::wstring()};
 }
 
+// Refuses a folder text that would write at a root or where the current folder happens to be.
+IconStatus FolderTextStatus(const std::wstring& folderText)
+{
+    if (HasControlCharacter(folderText))
+        return IconStatus::ControlCharacter;
+    switch (ClassifyFolderPath(folderText))
+    {
+    case FolderPathKind::Root:
+        return IconStatus::DriveRoot;
+    case FolderPathKind::Relative:
+        return IconStatus::RelativeFolder;
+    case FolderPathKind::Folder:
+        break;
+    }
+    return IconStatus::Ok;
+}
+
 IconResult WriteFailed(DWORD error, const std::wstring& path)
 {
     return IconResult{IconStatus::WriteFailed, error, path};
@@ -47,8 +65,10 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
 {
     if (folderText.empty() || iconText.empty())
         return Status(IconStatus::MissingInput);
-    if (HasControlCharacter(folderText) || HasControlCharacter(iconText))
+    if (HasControlCharacter(iconText))
         return Status(IconStatus::ControlCharacter);
+    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
+        return Status(status);
     const IconEntry icon = MakeIconEntry(folderText, iconText);
     if (icon.status != IconStatus::Ok)
         return IconResult{icon.status, ERROR_SUCCESS, iconText, icon.iconCount};
@@ -91,8 +111,8 @@ IconResult RemoveFolderIcon(const std::wstring& folderText)
     // An empty text would name the desktop.ini at the root of the current drive.
     if (folderText.empty())
         return Status(IconStatus::EmptyFolder);
-    if (HasControlCharacter(folderText))
-        return Status(IconStatus::ControlCharacter);
+    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
+        return Status(status);
 
     const std::wstring iniPath = IniPath(folderText);
     SetFileAttributesW(iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);

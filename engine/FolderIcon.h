@@ -12,6 +12,8 @@ enum class IconStatus
     MissingInput,     // the folder text or the icon text is empty: nothing touched
     ControlCharacter, // a text holds a character below U+0020: nothing touched
     EmptyFolder,      // removal with an empty folder text: declined, nothing touched
+    DriveRoot,        // the folder text names a drive's or a share's root: nothing touched
+    RelativeFolder,   // the folder text is not a full path: nothing touched
     WriteFailed,      // the file could not be written: the folder is as it was
     // An icon text that names an icon by its index, refused before anything is touched:
     IconIndexMissing,   // "path," with nothing after the comma

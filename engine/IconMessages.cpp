@@ -11,53 +11,80 @@ IconMessage ControlCharacterMessage()
             L"characters. Nothing was changed.",
             L"Error", kErrorStyle};
 }
+IconMessage DriveRootMessage()
+{
+    return {L"Please choose folder to change icon", L"Error", kErrorStyle};
+}
 
-// Why the icon text was refused; empty for every other outcome.
-std::wstring IconRefusal(const IconResult& result)
+IconMessage RelativeFolderMessage()
+{
+    return {L"Please give the folder's full path, such as C:\\Photos. Nothing was changed.",
+            L"Error", kErrorStyle};
+}
+
+// Why an icon text naming an icon by its index was refused.
+IconMessage IconRefusalMessage(const IconResult& result)
 {
     const std::wstring quoted = L"\"" + result.path + L"\"";
+    std::wstring text;
     switch (result.status)
     {
     case IconStatus::IconIndexMissing:
-        return quoted + L" ends in a comma with no icon number after it.";
+        text = quoted + L" ends in a comma with no icon number after it.";
+        break;
     case IconStatus::IconIndexTooLarge:
-        return L"The icon number in " + quoted + L" is too large.";
+        text = L"The icon number in " + quoted + L" is too large.";
+        break;
     case IconStatus::IconFileMissing:
-        return L"The file named in " + quoted + L" can't be found.";
+        text = L"The file named in " + quoted + L" can't be found.";
+        break;
     case IconStatus::NotAnIconFile:
-        return L"The file named in " + quoted +
-               L" is not an icon file, a program or an icon library.";
+        text =
+            L"The file named in " + quoted + L" is not an icon file, a program or an icon library.";
+        break;
     case IconStatus::NoIcons:
-        return L"The file named in " + quoted + L" holds no icons.";
+        text = L"The file named in " + quoted + L" holds no icons.";
+        break;
     case IconStatus::IconIndexPastEnd:
-        return L"The file named in " + quoted + L" holds " + std::to_wstring(result.iconCount) +
+        text = L"The file named in " + quoted + L" holds " + std::to_wstring(result.iconCount) +
                (result.iconCount == 1
                     ? L" icon, number 0."
                     : L" icons, numbered 0 to " + std::to_wstring(result.iconCount - 1) + L".");
-    case IconStatus::NoSuchIconResource:
-        return L"The file named in " + quoted + L" has no icon resource with that number.";
+        break;
     default:
-        return std::wstring();
+        text = L"The file named in " + quoted + L" has no icon resource with that number.";
+        break;
     }
+    return {text + L" Nothing was changed.", L"Error", kErrorStyle};
 }
 } // namespace
 
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription)
 {
-    const std::wstring refusal = IconRefusal(result);
-    if (!refusal.empty())
-        return {refusal + L" Nothing was changed.", L"Error", kErrorStyle};
     switch (result.status)
     {
     case IconStatus::Ok:
         return {L"Success change icon", L"Tessaline", kInformationStyle};
     case IconStatus::ControlCharacter:
         return ControlCharacterMessage();
+    case IconStatus::DriveRoot:
+        return DriveRootMessage();
+    case IconStatus::RelativeFolder:
+        return RelativeFolderMessage();
     case IconStatus::WriteFailed:
         return {L"Could not write " + result.path + L"\n\nError " + std::to_wstring(result.error) +
                     L": " + errorDescription,
                 L"Error", kErrorStyle};
-    default:
+    case IconStatus::IconIndexMissing:
+    case IconStatus::IconIndexTooLarge:
+    case IconStatus::IconFileMissing:
+    case IconStatus::NotAnIconFile:
+    case IconStatus::NoIcons:
+    case IconStatus::IconIndexPastEnd:
+    case IconStatus::NoSuchIconResource:
+        return IconRefusalMessage(result);
+    case IconStatus::MissingInput:
+    case IconStatus::EmptyFolder:
         break;
     }
     return {L"Please choose folder and icon", L"Error", kErrorStyle};
@@ -68,10 +95,22 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result)
     switch (result.status)
     {
     case IconStatus::EmptyFolder:
-        return IconMessage{L"Please choose folder to change icon", L"Error", kErrorStyle};
+    case IconStatus::DriveRoot:
+        return DriveRootMessage();
     case IconStatus::ControlCharacter:
         return ControlCharacterMessage();
-    default:
+    case IconStatus::RelativeFolder:
+        return RelativeFolderMessage();
+    case IconStatus::Ok:
+    case IconStatus::MissingInput:
+    case IconStatus::WriteFailed:
+    case IconStatus::IconIndexMissing:
+    case IconStatus::IconIndexTooLarge:
+    case IconStatus::IconFileMissing:
+    case IconStatus::NotAnIconFile:
+    case IconStatus::NoIcons:
+    case IconStatus::IconIndexPastEnd:
+    case IconStatus::NoSuchIconResource:
         break;
     }
     return std::nullopt;

@@ -264,7 +264,30 @@ bool Form::Enabled(int row) const
 
 void Form::SetEnabled(int row, bool enabled)
 {
-    EnableWindow(ControlHwnd(row), enabled ? TRUE : FALSE);
+    HWND control = ControlHwnd(row);
+    // A disabled control loses the focus to nobody: hand it on as the Tab key would first.
+    if (!enabled && control != nullptr && GetFocus() == control)
+        SetFocus(GetNextDlgTabItem(m_hwnd, control, FALSE));
+    EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
+void Form::RestoreFocus()
+{
+    HWND focus = m_lastFocus;
+    if (focus == nullptr || !IsChild(m_hwnd, focus))
+        focus = GetNextDlgTabItem(m_hwnd, nullptr, FALSE);
+    else if (!IsWindowEnabled(focus))
+        focus = GetNextDlgTabItem(m_hwnd, focus, FALSE);
+    if (focus != nullptr)
+        SetFocus(focus);
+}
+
+void Form::ClickFocusedButton()
+{
+    HWND focus = GetFocus();
+    int row = RowOfControl(focus);
+    if (row >= 0 && m_design.controls[row].kind == ControlKind::CommandButton)
+        SendMessageW(focus, BM_CLICK, 0, 0);
 }
 
 PictureBox& Form::Picture(int row)
@@ -327,6 +350,11 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     switch (message)
     {
     case WM_COMMAND: {
+        // The dialog manager turns Enter into IDOK and Escape into IDCANCEL, with no control.
+        if (lParam == 0 && LOWORD(wParam) == IDOK)
+            ClickFocusedButton();
+        else if (lParam == 0 && LOWORD(wParam) == IDCANCEL && m_modalOwner != nullptr)
+            Unload();
         int row = RowOfControl(reinterpret_cast<HWND>(lParam));
         if (row < 0)
             return 0;
@@ -351,12 +379,26 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         }
         break;
     }
+    case WM_ACTIVATE:
+        // As dialogs do: the control that had the focus gets it back, not the window itself.
+        if (LOWORD(wParam) == WA_INACTIVE)
+        {
+            HWND focus = GetFocus();
+            if (IsChild(m_hwnd, focus))
+                m_lastFocus = focus;
+            return 0;
+        }
+        if (HIWORD(wParam) != 0) // minimised
+            break;
+        RestoreFocus();
+        return 0;
     case WM_CLOSE:
         Unload();
         return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
         m_hwnd = nullptr;
+        m_lastFocus = nullptr;
         m_controls.clear();
         m_pictures.clear();
         m_font.reset();

@@ -73,6 +73,8 @@ class Form
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void RaiseEvent(int row, FormEvent event) noexcept;
     void CreateControls();
+    void RestoreFocus();
+    void ClickFocusedButton();
     HWND CreateControl(int row);
     int RowOfControl(HWND control) const;
     const wchar_t* RegisterClass() const;
@@ -81,6 +83,7 @@ class Form
     Host& m_host;
     HWND m_hwnd = nullptr;
     HWND m_modalOwner = nullptr;
+    HWND m_lastFocus = nullptr; // kept while another window is active
     int m_dpi = 96;
     bool m_initialized = false;
     std::vector<HWND> m_controls;

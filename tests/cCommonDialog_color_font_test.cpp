@@ -40,7 +40,7 @@ class Font
 {
   public:
     explicit Font(const wchar_t* name, LONGLONG tenThousandths = 120000, SHORT weight = FW_NORMAL,
-                  BOOL italic = FALSE, SHORT charset = ANSI_CHARSET)
+                  BOOL italic = FALSE, BOOL underline = FALSE, SHORT charset = ANSI_CHARSET)
     {
         FONTDESC desc{sizeof(FONTDESC),
                       const_cast<LPOLESTR>(name),
@@ -48,7 +48,7 @@ class Font
                       weight,
                       charset,
                       italic,
-                      FALSE,
+                      underline,
                       FALSE};
         desc.cySize.int64 = tenThousandths;
         EXPECT_EQ(S_OK,
@@ -252,6 +252,7 @@ TEST_F(ColorFontDialogs, FontFlagsAndPrinter)
         EXPECT_EQ(row.printerDC, args.PrinterDC);
         EXPECT_EQ(row.flags, args.flags);
         EXPECT_EQ(reinterpret_cast<HDC>(row.printerDC), fake.seenFont.hDC);
+        EXPECT_EQ(nullptr, fake.seenFont.hwndOwner) << "an Owner of -1 is no owner";
         EXPECT_EQ(static_cast<DWORD>(row.flags), fake.seenFont.Flags);
         EXPECT_EQ(static_cast<DWORD>(row.args.Color), fake.seenFont.rgbColors);
         EXPECT_EQ(row.args.MinSize, fake.seenFont.nSizeMin);
@@ -311,10 +312,11 @@ TEST_F(ColorFontDialogs, HeightAndTenthsAtFifteenTwipsPerPixel)
         double points;
         LONG height, tenths;
     } rows[] = {
-        {12, -16, 120},
-        {10, -13, 100},  // 13.33 pixels
-        {8.25, -11, 82}, // 82.5 tenths, half to even
-        {9.75, -13, 98}, // 97.5 tenths, half to even
+        {12, -16, 120},   {10, -13, 100}, // 13.33 pixels
+        {8.25, -11, 82},                  // 82.5 tenths, half to even
+        {9.75, -13, 98},                  // 97.5 tenths, half to even
+        {7.875, -10, 79},                 // 10.5 pixels, half to even
+        {0.375, 0, 4},                    // 0.5 pixels, half to even
     };
     for (const auto& row : rows)
     {
@@ -334,7 +336,7 @@ TEST_F(ColorFontDialogs, RealFontReachesTheDialog)
         GTEST_SKIP() << "the height is that of 15 twips per pixel; this screen has " << ScreenDpi()
                      << " dots per inch";
     const std::wstring face = InstalledFace();
-    Font font(face.c_str(), 120000, FW_BOLD, TRUE, SYMBOL_CHARSET);
+    Font font(face.c_str(), 120000, FW_BOLD, TRUE, TRUE, SYMBOL_CHARSET);
     ChooseFontArgs args{font.Disp()};
     dialog.VBChooseFont(args);
     const LOGFONTA& lf = fake.seenLogFont;
@@ -342,7 +344,7 @@ TEST_F(ColorFontDialogs, RealFontReachesTheDialog)
     EXPECT_EQ(120, fake.seenFont.iPointSize);
     EXPECT_EQ(FW_BOLD, lf.lfWeight);
     EXPECT_EQ(0xFF, lf.lfItalic);
-    EXPECT_EQ(0, lf.lfUnderline);
+    EXPECT_EQ(0xFF, lf.lfUnderline);
     EXPECT_EQ(0, lf.lfStrikeOut);
     // The object names the face it realised (a symbol character set may realise another face).
     const std::wstring realised = font.Name();

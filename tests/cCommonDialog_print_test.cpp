@@ -391,6 +391,29 @@ TEST_F(PrintDialogs, MarginsInTheRecordsUnitAndBack)
         EXPECT_EQ(row.back, args.MinBottomMargin) << row.returned;
         EXPECT_NE(row.back, args.TopMargin) << "each margin from its own field";
     }
+
+    // Each of the eight fields with a value of its own, both ways.
+    Answer(kConfirm, DeviceModeBytes(1, 0, 1, 9, 600));
+    fake.pageSetupUser = [user = fake.pageSetupUser](PAGESETUPDLGA& r) {
+        user(r);
+        r.rtMargin = {1000, 2000, 3000, 4000};
+        r.rtMinMargin = {5000, 6000, 7000, 8000};
+        return kConfirm;
+    };
+    PageSetupDlgArgs args;
+    args.LeftMargin = 11, args.TopMargin = 12, args.RightMargin = 13, args.BottomMargin = 14;
+    args.MinLeftMargin = 15, args.MinTopMargin = 16, args.MinRightMargin = 17;
+    args.MinBottomMargin = 18;
+    EXPECT_TRUE(dialog.VBPageSetupDlg(args));
+    const RECT& m = fake.seenPageSetup.rtMargin;
+    const RECT& mm = fake.seenPageSetup.rtMinMargin;
+    EXPECT_EQ(std::vector<LONG>({11000, 12000, 13000, 14000, 15000, 16000, 17000, 18000}),
+              std::vector<LONG>(
+                  {m.left, m.top, m.right, m.bottom, mm.left, mm.top, mm.right, mm.bottom}));
+    EXPECT_EQ(std::vector<long>({1, 2, 3, 4, 5, 6, 7, 8}),
+              std::vector<long>({args.LeftMargin, args.TopMargin, args.RightMargin,
+                                 args.BottomMargin, args.MinLeftMargin, args.MinTopMargin,
+                                 args.MinRightMargin, args.MinBottomMargin}));
 }
 
 TEST_F(PrintDialogs, PageSetupResultMembersStayZero)

@@ -12,6 +12,7 @@
 #include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
 #include "engine/ShellNotify.h"
+#include "engine/StagedFile.h"
 #include "engine/modFunction.h"
 #include "runtime/UniqueAny.h"
 #include "runtime/Version.h"
@@ -213,7 +214,7 @@ TEST_F(ApplyTest, WritesTheFileAndMarksFileAndFolder)
 
     ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
 
-    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), ExpectedAnsi(kIcon));
+    EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconFile", folder + L"\\desktop.ini"), kIcon);
     EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
     EXPECT_EQ(Attributes(folder) & kHiddenSystem, 0u) << "hidden and system are gone";
     EXPECT_EQ(TakeSnapshot(folder).size(), 2u) << "no staged file is left";
@@ -391,6 +392,44 @@ INSTANTIATE_TEST_SUITE_P(
                     true}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
+TEST(StagedFileTest, StagedPathIsNoLongerThanTheFilesOwn)
+{
+    // Windows keeps folder paths short enough for "\desktop.ini", not for a longer name.
+    TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"Photos");
+    StagedFile staged;
+    ASSERT_EQ(staged.Write(folder, "x"), static_cast<DWORD>(ERROR_SUCCESS));
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*.tmp").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    EXPECT_LE((folder + L"\\" + data.cFileName).size(), IniPath(folder).size()) << data.cFileName;
+}
+
+TEST(StagedFileTest, ABusyDesktopIniIsReplacedOnceItIsFree)
+{
+    // A scanner holds the file for a moment without delete sharing, as happens after writes.
+    TempFolder temp;
+    const std::wstring folder = MarkedFolderWithIni(temp);
+    UniqueFile busy(CreateFileW((folder + L"\\desktop.ini").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+    ASSERT_TRUE(busy);
+    HANDLE release = CreateThread(
+        nullptr, 0,
+        [](void* file) -> DWORD {
+            Sleep(300);
+            CloseHandle(static_cast<HANDLE>(file));
+            return 0;
+        },
+        busy.release(), 0, nullptr);
+
+    EXPECT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    WaitForSingleObject(release, INFINITE);
+    CloseHandle(release);
+    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), ExpectedAnsi(kIcon));
+}
+
 // Texts that are refused before anything is touched.
 struct RefusalCase
 {
@@ -399,6 +438,7 @@ struct RefusalCase
     std::wstring folderSuffix; // appended to a real folder's path
     std::wstring icon;
     IconStatus expected;
+    const wchar_t* folderLiteral = nullptr; // the whole folder text, instead of a real folder
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* out)
@@ -415,12 +455,14 @@ TEST_P(ApplyRefusalTest, ChangesNothing)
     TempFolder temp;
     CurrentDirectoryScope directory(temp.Path());
     const std::wstring folder = MarkedFolderWithIni(temp);
-    const std::wstring folderText = GetParam().folderEmpty ? L"" : folder + GetParam().folderSuffix;
+    const RefusalCase& c = GetParam();
+    const std::wstring folderText = c.folderLiteral ? c.folderLiteral
+                                    : c.folderEmpty ? L""
+                                                    : folder + c.folderSuffix;
     const Snapshot before = TakeSnapshot(temp.Path());
     const DWORD rootIni = Attributes(L"\\desktop.ini");
 
-    EXPECT_EQ(ApplyFolderIcon(folderText, Fill(GetParam().icon, temp, folder)).status,
-              GetParam().expected);
+    EXPECT_EQ(ApplyFolderIcon(folderText, Fill(c.icon, temp, folder)).status, c.expected);
 
     EXPECT_EQ(TakeSnapshot(temp.Path()), before);
     EXPECT_EQ(Attributes(L"\\desktop.ini"), rootIni) << "the current drive's root is untouched";
@@ -448,7 +490,15 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"LibraryWithoutIcons", false, L"", L"%SystemRoot%\\system32\\kernel32.dll,0",
                     IconStatus::NoIcons},
         RefusalCase{"IndexPastTheLastIcon", false, L"", L"{lib},4", IconStatus::IconIndexPastEnd},
-        RefusalCase{"NoSuchResourceId", false, L"", L"{lib},-100", IconStatus::NoSuchIconResource}),
+        RefusalCase{"NoSuchResourceId", false, L"", L"{lib},-100", IconStatus::NoSuchIconResource},
+        RefusalCase{"DriveRoot", false, L"", kIcon, IconStatus::DriveRoot, L"C:\\"},
+        RefusalCase{"DriveLetterAlone", false, L"", kIcon, IconStatus::DriveRoot, L"c:"},
+        RefusalCase{"UpToTheRoot", false, L"", kIcon, IconStatus::DriveRoot, L"C:\\x\\.."},
+        RefusalCase{"ShareRoot", false, L"", kIcon, IconStatus::DriveRoot, L"\\\\srv\\share\\"},
+        RefusalCase{"ServerAlone", false, L"", kIcon, IconStatus::RelativeFolder, L"\\\\srv"},
+        RefusalCase{"Relative", false, L"", kIcon, IconStatus::RelativeFolder, L"Photos"},
+        RefusalCase{"DriveRelative", false, L"", kIcon, IconStatus::RelativeFolder, L"C:Photos"},
+        RefusalCase{"RootRelative", false, L"", kIcon, IconStatus::RelativeFolder, L"\\Photos"}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
 
 class RemoveTest : public ::testing::Test
@@ -491,12 +541,19 @@ TEST_F(RemoveTest, DeletesAForeignFileThroughATrailingBackslash)
     EXPECT_EQ(Attributes(folder) & kMarks, 0u);
 }
 
-TEST_F(RemoveTest, ControlCharacterTouchesNothing)
+TEST_F(RemoveTest, ControlCharacterRootOrRelativeTouchesNothing)
 {
+    CurrentDirectoryScope directory(m_temp.Path());
     const std::wstring folder = MarkedFolderWithIni(m_temp);
     const Snapshot before = TakeSnapshot(m_temp.Path());
+    const DWORD rootIni = Attributes(L"\\desktop.ini");
 
     EXPECT_EQ(RemoveFolderIcon(folder + L"\r\n").status, IconStatus::ControlCharacter);
+    EXPECT_EQ(RemoveFolderIcon(L"C:\\").status, IconStatus::DriveRoot);
+    EXPECT_EQ(RemoveFolderIcon(L"Photos").status, IconStatus::RelativeFolder);
+    EXPECT_EQ(RemoveMessage({IconStatus::DriveRoot, 0, L""})->text,
+              L"Please choose folder to change icon");
+    EXPECT_EQ(Attributes(L"\\desktop.ini"), rootIni);
 
     EXPECT_EQ(TakeSnapshot(m_temp.Path()), before);
 }

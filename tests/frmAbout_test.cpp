@@ -5,12 +5,15 @@
 #include "support/FakeHost.h"
 #include "support/Windows.h"
 #include "ui/ProductTexts.h"
+#include "ui/SystemHost.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/frmMain.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <atomic>
+#include <thread>
 
 namespace
 {
@@ -68,8 +71,14 @@ TEST(AboutWindow, OpensModallyFromTheNoticeShowingVersionAndIconEveryTime)
             UpdateWindow(picture);
             EXPECT_TRUE(PictureShowsSomething(picture));
             checked = true;
-            // The title bar's close button.
-            PostMessageW(about->Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            if (round == 2)
+            {
+                MSG escape{about->ControlHwnd(frmAbout::lblLink0), WM_KEYDOWN, VK_ESCAPE, 1, 0, {}};
+                Form::PreTranslate(escape);
+                EXPECT_FALSE(about->IsLoaded()) << "Escape closes it";
+            }
+            if (about->IsLoaded()) // the title bar's close button
+                PostMessageW(about->Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
         });
         SendMessageW(main.ControlHwnd(frmMain::lblCopyright), WM_LBUTTONDOWN, MK_LBUTTON,
                      MAKELPARAM(3, 3));
@@ -148,6 +157,34 @@ TEST(AboutWindow, LinksTakeTheFocusInTabOrderAndOpenOnEnterOrSpace)
     ASSERT_EQ(host.links.size(), 2u);
     EXPECT_EQ(host.links[0].second, kProfileAddress);
     EXPECT_EQ(host.links[1].second, kProfileAddress);
+}
+
+TEST(AboutWindow, TheSystemOpensLinksWithComReadyOnTheThread)
+{
+    // The first link of the process, from a thread of its own. No handler takes the scheme, so
+    // the shell says so in a message box, which is dismissed here.
+    std::atomic<HRESULT> afterLink{E_FAIL};
+    std::atomic<DWORD> thread{0};
+    std::thread opener([&afterLink, &thread] {
+        thread = GetCurrentThreadId();
+        TheSystemHost().OpenLink(nullptr, L"tessaline-no-handler:x");
+        afterLink = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (SUCCEEDED(afterLink))
+            CoUninitialize();
+    });
+    for (int i = 0; i < 200 && afterLink == E_FAIL; ++i)
+    {
+        Sleep(50);
+        EnumThreadWindows(
+            thread.load(),
+            [](HWND window, LPARAM) {
+                PostMessageW(window, WM_COMMAND, IDOK, 0);
+                return TRUE;
+            },
+            0);
+    }
+    opener.join();
+    EXPECT_EQ(afterLink.load(), S_FALSE) << "COM was already initialised on the thread by the link";
 }
 
 TEST(AboutWindow, LayoutAt96DpiFollowsTheDesign)

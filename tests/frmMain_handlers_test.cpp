@@ -59,6 +59,26 @@ class Handlers : public ::testing::Test
     std::wstring redIcon;
 };
 
+TEST_F(Handlers, ClosingTheWindowWhileADialogIsOpenEndsTheProgramQuietly)
+{
+    // The open dialog has no owner, so the window can be closed while it waits for the user.
+    const std::function<void()> close = [this] { SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0); };
+    host.openDialog.whileOpen = host.whilePicking = host.onMessage = close;
+    host.openDialog.answer = redIcon;
+    const std::wstring target = folder.MakeFolder(L"Photos");
+    host.folderAnswer = target;
+    for (int button : {frmMain::cmdIcon, frmMain::cmdFolder, frmMain::cmdApply})
+    {
+        form.Show();
+        form.SetText(frmMain::txtFolder, target);
+        form.SetText(frmMain::txtIcon, redIcon);
+        Click(button);
+        EXPECT_FALSE(form.IsLoaded()) << button;
+        EXPECT_TRUE(host.endedWith.empty()) << "no run-time error after button " << button;
+        EXPECT_EQ(0, Form::RunUntilUnloaded(form)) << "the program ends normally";
+    }
+}
+
 // The state that the success message sees while it is on screen.
 std::wstring g_folderWhileMessage;
 

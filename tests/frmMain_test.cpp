@@ -87,6 +87,29 @@ TEST_F(MainWindow, TabMovesIconBoxFolderBoxFolderButtonIconButtonRemoveApplyNoti
               Ctl(frmMain::lblCopyright));
 }
 
+TEST_F(MainWindow, FocusComesBackAfterAnotherWindowAndEnterClicksTheFocusedButton)
+{
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
+    SetFocus(Ctl(frmMain::txtFolder));
+    SetActiveWindow(other);
+    SetActiveWindow(form.Hwnd());
+    EXPECT_EQ(GetFocus(), Ctl(frmMain::txtFolder)) << "typing goes on where it was";
+
+    // A button that is disabled while it has the focus hands it on, as Tab would.
+    form.SetEnabled(frmMain::cmdRemove, true);
+    SetFocus(Ctl(frmMain::cmdRemove));
+    form.SetEnabled(frmMain::cmdRemove, false);
+    EXPECT_EQ(GetFocus(), Ctl(frmMain::lblCopyright));
+    DestroyWindow(other);
+
+    SetFocus(Ctl(frmMain::cmdFolder));
+    MSG enter{Ctl(frmMain::cmdFolder), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+    if (!Form::PreTranslate(enter))
+        DispatchMessageW(&enter);
+    EXPECT_EQ(host.pickerCalls.size(), 1u) << "Enter on the folder button opens the picker";
+}
+
 TEST_F(MainWindow, IsAFixedDialogWithMinimiseButNoMaximise)
 {
     LONG style = GetWindowLongW(form.Hwnd(), GWL_STYLE);

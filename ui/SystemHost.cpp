@@ -4,6 +4,7 @@
 #include "engine/modFunction.h"
 #include "runtime/TextOutput.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 void SystemHost::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
@@ -19,6 +20,10 @@ void SystemHost::EndProgram(UINT exitCode)
 
 void SystemHost::OpenLink(HWND owner, const std::wstring& address)
 {
+    // Handlers reached through COM (the web-address handlers of 8 and 8.1) need it on this
+    // thread. Initialised at the first link and kept for the rest of the program.
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)com;
     // The addresses are plain ASCII, so the ANSI call loses nothing.
     ShellExecuteA(owner, "Open", ToAnsi(address).c_str(), "", "", SW_SHOWNORMAL);
 }

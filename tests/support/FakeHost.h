@@ -6,6 +6,7 @@
 #include "dialogs/CommonDialogApi.h"
 #include "runtime/Host.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,10 +34,13 @@ class FakeOpenDialog : public CommonDialogApi
     int shown = 0;
     OPENFILENAMEW seen{};
     std::wstring filter;
+    std::function<void()> whileOpen; // runs while the dialog would be on screen
 
     BOOL GetOpenFileNameW(OPENFILENAMEW& record) override
     {
         ++shown;
+        if (whileOpen)
+            whileOpen();
         seen = record;
         size_t end = 0; // the filter list ends at its first pair of NULs
         while (record.lpstrFilter[end] != L'\0' || record.lpstrFilter[end + 1] != L'\0')
@@ -75,6 +79,8 @@ class FakeHost : public Host
     std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override
     {
         pickerCalls.push_back({owner, title});
+        if (whilePicking)
+            whilePicking();
         return folderAnswer;
     }
     IconChoice PickIcon(HWND owner, const std::wstring& path, int index) override
@@ -85,11 +91,12 @@ class FakeHost : public Host
     CommonDialogApi& CommonDialogs() override { return openDialog; }
 
     std::vector<ShownMessage> messages;
-    void (*onMessage)() = nullptr; // runs while the message would be on screen
+    std::function<void()> onMessage; // runs while the message would be on screen
     std::vector<UINT> endedWith;
     std::vector<std::pair<HWND, std::wstring>> links;
     std::wstring folderAnswer;
     std::vector<std::pair<HWND, std::wstring>> pickerCalls;
+    std::function<void()> whilePicking;
     FakeOpenDialog openDialog;
     IconChoice iconAnswer; // what the chooser answers; by default there is no chooser
     std::vector<IconPickCall> iconPicks;

@@ -104,6 +104,8 @@ void frmMain::cmdApply_Click()
         result.status == IconStatus::WriteFailed ? SystemErrorText(result.error) : L"";
     IconMessage message = ApplyMessage(result, description);
     ShowMessage(message.text, message.title, message.style);
+    if (!IsLoaded())
+        return; // closed while the message was open: the program is ending
     // After a refusal or a failed write the texts stay, so that the user can correct them.
     if (result.status != IconStatus::Ok)
         return;
@@ -117,6 +119,8 @@ void frmMain::cmdRemove_Click()
     if (std::optional<IconMessage> message = RemoveMessage(result))
     {
         ShowMessage(message->text, message->title, message->style);
+        if (!IsLoaded())
+            return;
         // Remove was left enabled from an earlier folder whose text is gone.
         if (result.status == IconStatus::EmptyFolder)
             SetEnabled(cmdRemove, false);
@@ -127,7 +131,10 @@ void frmMain::cmdRemove_Click()
 
 void frmMain::cmdFolder_Click()
 {
-    SetText(txtFolder, TheHost().BrowseForFolder(Hwnd(), L"Choose folder to change icon"));
+    std::wstring picked = TheHost().BrowseForFolder(Hwnd(), L"Choose folder to change icon");
+    if (!IsLoaded())
+        return;
+    SetText(txtFolder, picked);
     Picture(picIcon).Clear();
     std::wstring folder = Text(txtFolder);
     if (folder.size() == 3)
@@ -176,6 +183,9 @@ void frmMain::cmdIcon_Click()
     args.Owner = -1; // no owner: the main window stays usable while the dialog is open
     args.flags = 0;
     dialog.VBGetOpenFileName(args);
+    // The dialog has no owner, so the window can be closed while it is open.
+    if (!IsLoaded())
+        return;
     IconFileChosen(args.FileName);
     FreeMemory();
 }

@@ -1,0 +1,13 @@
+#pragma once
+// Which folder texts name one folder that can take an icon.
+
+#include <string>
+
+enum class FolderPathKind
+{
+    Folder,   // a full path below a drive's or a share's root
+    Root,     // a drive's root ("C:", "C:\") or a share's ("\\server\share"): takes no folder icon
+    Relative, // "Photos", "D:Photos", "\Photos": would depend on the current drive and folder
+};
+
+FolderPathKind ClassifyFolderPath(const std::wstring& folderText);
