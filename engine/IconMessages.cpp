@@ -101,16 +101,7 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result)
         return ControlCharacterMessage();
     case IconStatus::RelativeFolder:
         return RelativeFolderMessage();
-    case IconStatus::Ok:
-    case IconStatus::MissingInput:
-    case IconStatus::WriteFailed:
-    case IconStatus::IconIndexMissing:
-    case IconStatus::IconIndexTooLarge:
-    case IconStatus::IconFileMissing:
-    case IconStatus::NotAnIconFile:
-    case IconStatus::NoIcons:
-    case IconStatus::IconIndexPastEnd:
-    case IconStatus::NoSuchIconResource:
+    default: // a removal that ran; a removal never looks at an icon
         break;
     }
     return std::nullopt;
