@@ -310,23 +310,6 @@ TEST_F(Handlers, ALibrarysIconsAreChosenWithTheChooserAndWrittenWithTheirIndex)
     EXPECT_EQ(ReadFileBytes(IniPath(target)), written);
 }
 
-TEST_F(Handlers, WithoutAChooserTheBoxTakesTheFirstIconAndApplyNamesBadIndexes)
-{
-    const std::wstring library = IconLibraryPath();
-    form.SetText(frmMain::txtFolder, folder.MakeFolder(L"Library"));
-    host.openDialog.answer = library;
-    Click(frmMain::cmdIcon);
-    EXPECT_EQ(form.Text(frmMain::txtIcon), library + L",0");
-    EXPECT_EQ(PreviewPixel(20, 20), kLibraryColours[0]);
-
-    form.SetText(frmMain::txtIcon, library + L",4");
-    Click(frmMain::cmdApply);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].title, L"Error");
-    EXPECT_NE(host.messages[0].text.find(L"numbered 0 to 3"), std::wstring::npos);
-    EXPECT_EQ(form.Text(frmMain::txtIcon), library + L",4") << "the text stays to be corrected";
-}
-
 TEST_F(Handlers, TheSystemsChooserMissingUnderWineGivesTheFirstIcon)
 {
     if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr)
