@@ -1,23 +1,36 @@
 #include "engine/FolderIcon.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/DesktopIni.h"
+#include "engine/DesktopIniMerge.h"
 #include "engine/FolderPath.h"
 #include "engine/IconEntry.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
+#include "runtime/UniqueAny.h"
 
 namespace
 {
 constexpr DWORD kIniAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-// The shell reads a folder's desktop.ini only when the folder is read-only or system.
-constexpr DWORD kFolderAttributes = FILE_ATTRIBUTE_READONLY;
 constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                       FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
                                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// The folder's desktop.ini and the attributes of the file and the folder, read before anything
+// changes: a failure puts them back.
+struct Target
+{
+    std::wstring folderText;
+    std::wstring iniPath;
+    std::wstring folderPath;
+    DWORD iniAttributes = INVALID_FILE_ATTRIBUTES;
+    DWORD folderAttributes = INVALID_FILE_ATTRIBUTES;
+    std::optional<std::string> existing; // the file's bytes; none when there is no file
+};
 
 // A pasted tab, CR or LF would add lines or keys to the file.
 bool HasControlCharacter(const std::wstring& text)
@@ -25,17 +38,26 @@ bool HasControlCharacter(const std::wstring& text)
     return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c < L' '; });
 }
 
+// The attributes that SetFileAttributesW can set back; none for a path that wasn't there.
+DWORD Settable(DWORD attributes)
+{
+    return attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kSettableAttributes;
+}
+
+void SetAttributes(const std::wstring& path, DWORD attributes)
+{
+    SetFileAttributesW(path.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
+}
+
 void RestoreAttributes(const std::wstring& path, DWORD attributes)
 {
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    const DWORD settable = attributes & kSettableAttributes;
-    SetFileAttributesW(path.c_str(), settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetAttributes(path, Settable(attributes));
 }
 
 IconResult Status(IconStatus status)
 {
-    return IconResult{status, ERROR_SUCCESS, std::wstring()};
+    return IconResult{status, ERROR_SUCCESS, std::wstring(), IniFault::None};
 }
 
 // Refuses a folder text that would write at a root or where the current folder happens to be.
@@ -57,7 +79,84 @@ IconStatus FolderTextStatus(const std::wstring& folderText)
 
 IconResult WriteFailed(DWORD error, const std::wstring& path)
 {
-    return IconResult{IconStatus::WriteFailed, error, path};
+    return IconResult{IconStatus::WriteFailed, error, path, IniFault::None};
+}
+
+IconResult NotSettingsFile(IniFault fault, const std::wstring& path)
+{
+    return IconResult{IconStatus::NotSettingsFile, ERROR_SUCCESS, path, fault};
+}
+
+// Reads the desktop.ini's bytes into target.existing, which stays empty when there is none.
+IconResult ReadExisting(Target& target)
+{
+    if (target.iniAttributes != INVALID_FILE_ATTRIBUTES &&
+        (target.iniAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return NotSettingsFile(IniFault::Directory, target.iniPath);
+    UniqueFile file(CreateFileW(target.iniPath.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file)
+    {
+        // No file yet; or no folder, which the write that follows reports.
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return Status(IconStatus::Ok);
+        return WriteFailed(error, target.iniPath);
+    }
+    // One byte more than a settings file may hold tells a larger file.
+    std::string bytes(kMaxIniBytes + 1, '\0');
+    size_t size = 0;
+    DWORD read = 0;
+    do
+    {
+        if (!ReadFile(file.get(), &bytes[size], static_cast<DWORD>(bytes.size() - size), &read,
+                      nullptr))
+            return WriteFailed(GetLastError(), target.iniPath);
+        size += read;
+    } while (read != 0 && size < bytes.size());
+    bytes.resize(size);
+    if (IniFault fault = CheckIniBytes(bytes); fault != IniFault::None)
+        return NotSettingsFile(fault, target.iniPath);
+    target.existing = std::move(bytes);
+    return Status(IconStatus::Ok);
+}
+
+// Refuses a folder text that names no folder to change; otherwise reads what Target holds.
+IconResult Examine(const std::wstring& folderText, Target& target)
+{
+    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
+        return Status(status);
+    target.folderText = folderText;
+    target.iniPath = IniPath(folderText);
+    target.folderPath = FolderAttributePath(folderText);
+    target.iniAttributes = GetFileAttributesW(target.iniPath.c_str());
+    target.folderAttributes = GetFileAttributesW(target.folderPath.c_str());
+    return ReadExisting(target);
+}
+
+// Writes the file beside the desktop.ini and moves it into place, so that a failure never
+// leaves a half-written file; the attributes of the file and the folder are put back then.
+IconResult PutInPlace(const Target& target, const std::string& bytes)
+{
+    StagedFile staged;
+    if (DWORD error = staged.Write(target.folderText, bytes))
+        return WriteFailed(error, target.iniPath);
+
+    // Windows refuses to replace a read-only file.
+    const bool iniExisted = target.iniAttributes != INVALID_FILE_ATTRIBUTES;
+    if (iniExisted)
+    {
+        SetFileAttributesW(target.iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(target.folderPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    if (DWORD error = staged.MoveOnto(target.iniPath))
+    {
+        RestoreAttributes(target.iniPath, target.iniAttributes);
+        RestoreAttributes(target.folderPath, target.folderAttributes);
+        return WriteFailed(error, target.iniPath);
+    }
+    return Status(IconStatus::Ok);
 }
 } // namespace
 
@@ -67,43 +166,25 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
         return Status(IconStatus::MissingInput);
     if (HasControlCharacter(iconText))
         return Status(IconStatus::ControlCharacter);
-    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
-        return Status(status);
+    Target target;
+    IconResult result = Examine(folderText, target);
+    if (result.status != IconStatus::Ok)
+        return result;
     const IconEntry icon = MakeIconEntry(folderText, iconText);
     if (icon.status != IconStatus::Ok)
-        return IconResult{icon.status, ERROR_SUCCESS, iconText, icon.iconCount};
+        return IconResult{icon.status, ERROR_SUCCESS, iconText, IniFault::None, icon.iconCount};
+    const std::optional<std::string>& existing = target.existing;
+    result =
+        PutInPlace(target, existing ? AppliedDesktopIni(*existing, icon) : DesktopIniBytes(icon));
+    if (result.status != IconStatus::Ok)
+        return result;
 
-    const std::wstring iniPath = IniPath(folderText);
-    const std::wstring folderPath = FolderAttributePath(folderText);
-    // Read before anything changes: a failure puts them back.
-    const DWORD iniAttributes = GetFileAttributesW(iniPath.c_str());
-    const DWORD folderAttributes = GetFileAttributesW(folderPath.c_str());
-
-    StagedFile staged;
-    if (DWORD error = staged.Write(folderText, DesktopIniBytes(icon)))
-        return WriteFailed(error, iniPath);
-
-    // Windows refuses to replace a read-only file.
-    const bool iniExisted = iniAttributes != INVALID_FILE_ATTRIBUTES;
-    if (iniExisted)
-    {
-        SetFileAttributesW(iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-        SetFileAttributesW(folderPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-    if (DWORD error = staged.MoveOnto(iniPath))
-    {
-        if (iniExisted)
-        {
-            RestoreAttributes(iniPath, iniAttributes);
-            RestoreAttributes(folderPath, folderAttributes);
-        }
-        return WriteFailed(error, iniPath);
-    }
-
-    SetFileAttributesW(iniPath.c_str(), kIniAttributes);
-    SetFileAttributesW(folderPath.c_str(), kFolderAttributes);
+    SetFileAttributesW(target.iniPath.c_str(), kIniAttributes);
+    // The shell reads a folder's desktop.ini only when the folder is read-only or system. The
+    // user's own marks stay.
+    SetAttributes(target.folderPath, Settable(target.folderAttributes) | FILE_ATTRIBUTE_READONLY);
     NotifyFolderChanged(folderText);
-    return Status(IconStatus::Ok);
+    return result;
 }
 
 IconResult RemoveFolderIcon(const std::wstring& folderText)
@@ -111,13 +192,41 @@ IconResult RemoveFolderIcon(const std::wstring& folderText)
     // An empty text would name the desktop.ini at the root of the current drive.
     if (folderText.empty())
         return Status(IconStatus::EmptyFolder);
-    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
-        return Status(status);
+    Target target;
+    IconResult result = Examine(folderText, target);
+    if (result.status != IconStatus::Ok)
+        return result;
+    const std::optional<std::string>& existing = target.existing;
+    const std::optional<std::string> rest = existing ? RemovedDesktopIni(*existing) : std::nullopt;
+    if (existing && rest == existing)
+        return result;
 
-    const std::wstring iniPath = IniPath(folderText);
-    SetFileAttributesW(iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(iniPath.c_str());
-    SetFileAttributesW(FolderAttributePath(folderText).c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (rest)
+    {
+        // The settings that stay need the marks of the file and the folder.
+        result = PutInPlace(target, *rest);
+        if (result.status != IconStatus::Ok)
+            return result;
+        RestoreAttributes(target.iniPath, target.iniAttributes);
+        RestoreAttributes(target.folderPath, target.folderAttributes);
+    }
+    else
+    {
+        if (existing)
+        {
+            SetFileAttributesW(target.iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileW(target.iniPath.c_str()))
+            {
+                const DWORD error = GetLastError();
+                RestoreAttributes(target.iniPath, target.iniAttributes);
+                return WriteFailed(error, target.iniPath);
+            }
+        }
+        // Read-only was there for the file; hidden and system are the user's.
+        if (target.folderAttributes != INVALID_FILE_ATTRIBUTES)
+            SetAttributes(target.folderPath,
+                          Settable(target.folderAttributes) & ~FILE_ATTRIBUTE_READONLY);
+    }
     NotifyFolderChanged(folderText);
-    return Status(IconStatus::Ok);
+    return result;
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "engine/IniText.h"
+
 enum class IconStatus
 {
     Ok,
@@ -14,7 +16,8 @@ enum class IconStatus
     EmptyFolder,      // removal with an empty folder text: declined, nothing touched
     DriveRoot,        // the folder text names a drive's or a share's root: nothing touched
     RelativeFolder,   // the folder text is not a full path: nothing touched
-    WriteFailed,      // the file could not be written: the folder is as it was
+    WriteFailed,      // the file could not be read or written: the folder is as it was
+    NotSettingsFile,  // the desktop.ini is no settings file to change: nothing touched
     // An icon text that names an icon by its index, refused before anything is touched:
     IconIndexMissing,   // "path," with nothing after the comma
     IconIndexTooLarge,  // an index that does not fit in 32 bits
@@ -28,16 +31,21 @@ enum class IconStatus
 struct IconResult
 {
     IconStatus status = IconStatus::Ok;
-    DWORD error = ERROR_SUCCESS; // the Windows error number of a WriteFailed
-    std::wstring path;           // the path that a WriteFailed concerns; the icon text refused
-    int iconCount = 0;           // the icons that the file holds, for an IconIndexPastEnd
+    DWORD error = ERROR_SUCCESS;     // the Windows error number of a WriteFailed
+    std::wstring path;               // the path that a WriteFailed or NotSettingsFile concerns; the
+                                     // icon text refused
+    IniFault fault = IniFault::None; // why a NotSettingsFile is none
+    int iconCount = 0;               // the icons that the file holds, for an IconIndexPastEnd
 };
 
-// Writes the folder's "desktop.ini" for the icon and marks it read-only, hidden and system, and
-// the folder read-only. On failure the folder is left as it was: the previous file intact, the
+// Gives the folder the icon: Tessaline's lines go into its "desktop.ini", every other line of an
+// existing one kept as it was. Marks the file read-only, hidden and system, and adds read-only to
+// the folder's attributes. On failure the folder is left as it was: the previous file intact, the
 // attributes of the file and the folder restored, no staged file left behind.
 IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& iconText);
 
-// Deletes the folder's "desktop.ini" and clears the folder's attributes. Failures of the deletion
-// and the attribute changes are not reported, as for a file that is already gone.
+// Takes Tessaline's lines out of the folder's "desktop.ini" and brings back the icon keys they
+// set aside; without them, takes away the icon that the file names. A file left without keys or
+// comments is deleted and the folder loses its read-only mark; otherwise the rest is written back
+// as safely as an apply writes, and the file and the folder keep their marks.
 IconResult RemoveFolderIcon(const std::wstring& folderText);

@@ -1,5 +1,6 @@
 #include "engine/IconEntry.h"
 
+#include "engine/PathCheck.h"
 #include "runtime/UniqueAny.h"
 
 #include <windows.h>
@@ -50,15 +51,12 @@ IconStatus Examine(const std::wstring& path, int index, int* count)
     return icon ? IconStatus::Ok : IconStatus::NoSuchIconResource;
 }
 
+// The full path with short (8.3) names made long; as it was where the system can't tell.
 std::wstring LongFullPath(const std::wstring& path)
 {
-    std::wstring full(MAX_PATH, L'\0');
-    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, &full[0], nullptr);
-    if (length == 0 || length >= MAX_PATH)
-        return path;
-    full.resize(length);
+    const std::wstring full = FullPath(path);
     std::wstring longPath(MAX_PATH, L'\0');
-    length = GetLongPathNameW(full.c_str(), &longPath[0], MAX_PATH);
+    const DWORD length = GetLongPathNameW(full.c_str(), &longPath[0], MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return full;
     longPath.resize(length);

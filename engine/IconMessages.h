@@ -15,9 +15,14 @@ struct IconMessage
     UINT style; // MB_OK with MB_ICONERROR or MB_ICONINFORMATION
 };
 
+// Why a desktop.ini is no settings file that Tessaline can change ("it is larger than 64 KB").
+std::wstring IniFaultText(IniFault fault);
+
 // The one message box that follows an apply. errorDescription is the system's text for
 // result.error (FormatMessageW); only a WriteFailed uses it.
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription);
 
-// The message box that follows a removal: none after a removal that ran.
-std::optional<IconMessage> RemoveMessage(const IconResult& result);
+// The message box that follows a removal: none after a removal that ran. errorDescription as for
+// an apply.
+std::optional<IconMessage> RemoveMessage(const IconResult& result,
+                                         const std::wstring& errorDescription);

@@ -12,8 +12,9 @@ namespace
 constexpr DWORD kProcessAllAccessXp = 0x1F0FFF;
 constexpr int kValueBufferSize = 255;
 
-// SHBrowseForFolderW with BIF_NEWDIALOGSTYLE needs a single-threaded apartment on the calling
-// thread. Joins the one the thread has, or opens one for the call.
+// SHBrowseForFolderW with BIF_NEWDIALOGSTYLE, and the shell's link object, need a
+// single-threaded apartment on the calling thread. Joins the one the thread has, or opens one for
+// the call.
 class ApartmentScope
 {
   public:
@@ -72,4 +73,30 @@ std::wstring ReadIni(const std::wstring& section, const std::wstring& key, const
                                            kValueBufferSize, file.c_str());
     value.resize(count);
     return value;
+}
+
+bool IsShortcut(const std::wstring& path)
+{
+    const size_t dot = path.find_last_of(L'.');
+    return dot != std::wstring::npos && lstrcmpiW(path.c_str() + dot, L".lnk") == 0;
+}
+
+std::wstring ShortcutTarget(const std::wstring& shortcut)
+{
+    ApartmentScope apartment;
+    IShellLinkW* created = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&created))))
+        return std::wstring();
+    UniqueCom<IShellLinkW> link(created);
+    IPersistFile* queried = nullptr;
+    if (FAILED(link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&queried))))
+        return std::wstring();
+    UniqueCom<IPersistFile> file(queried);
+    // A link stores its target within MAX_PATH; no resolving, which may search or show a window.
+    wchar_t target[MAX_PATH] = {};
+    if (FAILED(file.get()->Load(shortcut.c_str(), STGM_READ)) ||
+        link.get()->GetPath(target, MAX_PATH, nullptr, 0) != S_OK)
+        return std::wstring();
+    return target;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The shared shell and system procedures: string trim, folder picker, working-set trim, INI read.
+// The shared shell and system procedures: string trim, folder picker, working-set trim, INI read,
+// shortcut targets.
 
 #include <windows.h>
 
@@ -19,3 +20,10 @@ void FreeMemory();
 // section or the key is missing. Reads ANSI files and UTF-16 LE files with a byte-order mark.
 std::wstring ReadIni(const std::wstring& section, const std::wstring& key,
                      const std::wstring& file);
+
+// True when the path names a shell shortcut by its extension (".lnk", in any case).
+bool IsShortcut(const std::wstring& path);
+
+// The file or folder that the shortcut points at, or an empty string when it can't be read or
+// points at nothing in the file system (a printer, the Control Panel).
+std::wstring ShortcutTarget(const std::wstring& shortcut);

@@ -405,19 +405,33 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         m_underlinedFont.reset();
         return 0;
     default:
+        if (RaiseMessage(message, wParam, lParam))
+            return 0;
         break;
     }
     return DefWindowProcW(m_hwnd, message, wParam, lParam);
 }
 
-void Form::RaiseEvent(int row, FormEvent event) noexcept
+template <typename Handler> void Form::Guarded(Handler handler) noexcept
 {
     try
     {
-        OnEvent(row, event);
+        handler();
     }
     catch (...)
     {
         ReportCurrentException(m_host, m_hwnd);
     }
+}
+
+void Form::RaiseEvent(int row, FormEvent event) noexcept
+{
+    Guarded([&] { OnEvent(row, event); });
+}
+
+bool Form::RaiseMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    bool handled = false;
+    Guarded([&] { handled = OnMessage(message, wParam, lParam); });
+    return handled;
 }

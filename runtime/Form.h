@@ -66,12 +66,18 @@ class Form
     virtual void OnInitialize() {}
     virtual void OnLoad() {}
     virtual void OnEvent(int row, FormEvent event) = 0;
+    // A message to the window itself that no control event covers (a drop, the system menu);
+    // true when the form handled it, false to leave it to the system.
+    virtual bool OnMessage(UINT, WPARAM, LPARAM) { return false; }
     const ControlDesign& Design(int row) const { return m_design.controls[row]; }
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void RaiseEvent(int row, FormEvent event) noexcept;
+    bool RaiseMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // Runs a handler; an error that escapes it goes to the untrapped-error boundary.
+    template <typename Handler> void Guarded(Handler handler) noexcept;
     void CreateControls();
     void RestoreFocus();
     void ClickFocusedButton();

@@ -1,8 +1,8 @@
 #pragma once
-// What the windows ask of the world outside them and a test must be able to answer without a
-// person: message boxes, the folder picker, the icon chooser, the common dialogs, the web
-// browser and the end of the program. Production binds the system (ui/SystemHost.h); tests bind a
-// fake that records and answers.
+// What the windows and batch mode ask of the world outside them and a test must be able to answer
+// without a person: message boxes, the folder picker, the icon chooser, the common dialogs, the
+// web browser, the folder menu and the end of the program. Production binds the system
+// (ui/SystemHost.h); tests bind a fake that records and answers.
 
 #include <windows.h>
 
@@ -42,4 +42,9 @@ class Host
     virtual IconChoice PickIcon(HWND owner, const std::wstring& path, int index) = 0;
     // The functions through which a cCommonDialog shows its dialogs.
     virtual CommonDialogApi& CommonDialogs() = 0;
+    // Whether the menu of every folder offers "Change folder icon..." with this copy of the
+    // program, for the current user.
+    virtual bool InFolderMenu() = 0;
+    // Puts that entry into the folder menu or takes it out: ERROR_SUCCESS or the Windows error.
+    virtual DWORD SetInFolderMenu(bool shown) = 0;
 };

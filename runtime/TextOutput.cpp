@@ -3,22 +3,30 @@
 #include "runtime/Error.h"
 #include "runtime/SystemError.h"
 
-std::string ToAnsi(const std::wstring& text, bool* usedDefault)
+std::string ToCodePage(const std::wstring& text, UINT codePage, bool* usedDefault)
 {
+    // UTF-8 takes neither the flag nor the question.
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL defaulted = FALSE;
     std::string bytes;
     if (!text.empty())
     {
         int length = static_cast<int>(text.size());
-        int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr,
-                                       0, nullptr, nullptr);
+        int size =
+            WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
         bytes.resize(static_cast<size_t>(size));
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, &bytes[0], size,
-                            nullptr, &defaulted);
+        WideCharToMultiByte(codePage, flags, text.data(), length, &bytes[0], size, nullptr,
+                            utf8 ? nullptr : &defaulted);
     }
     if (usedDefault != nullptr)
         *usedDefault = defaulted != FALSE;
     return bytes;
+}
+
+std::string ToAnsi(const std::wstring& text, bool* usedDefault)
+{
+    return ToCodePage(text, CP_ACP, usedDefault);
 }
 
 void SequentialTextFile::Open(const std::wstring& path, Encoding encoding, DWORD creation)

@@ -36,6 +36,9 @@ class SequentialTextFile
     std::string m_buffer;
 };
 
-// The bytes of text in the ANSI code page; usedDefault tells whether a character had no
-// exact form there (no best-fit substitutes are used).
+// The bytes of text in codePage; usedDefault tells whether a character had no exact form there
+// (no best-fit substitutes are used; UTF-8 has a form for every character).
+std::string ToCodePage(const std::wstring& text, UINT codePage, bool* usedDefault = nullptr);
+
+// The bytes of text in the ANSI code page, as ToCodePage.
 std::string ToAnsi(const std::wstring& text, bool* usedDefault = nullptr);

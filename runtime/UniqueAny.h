@@ -66,6 +66,13 @@ struct CoTaskMem
     static Type Invalid() noexcept { return nullptr; }
     static void Close(Type value) noexcept { ::CoTaskMemFree(value); }
 };
+
+template <typename Interface> struct Com
+{
+    using Type = Interface*;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type value) noexcept { value->Release(); }
+};
 } // namespace handle_traits
 
 using UniqueHandle = UniqueAny<handle_traits::NullInvalid<HANDLE, &::CloseHandle>>;
@@ -78,3 +85,5 @@ using UniqueHbrush = UniqueAny<handle_traits::NullInvalid<HBRUSH, &::DeleteObjec
 using UniqueHdc = UniqueAny<handle_traits::NullInvalid<HDC, &::DeleteDC>>;
 using UniqueHglobal = UniqueAny<handle_traits::NullInvalid<HGLOBAL, &::GlobalFree>>;
 using UniqueCoTaskMem = UniqueAny<handle_traits::CoTaskMem>;
+using UniqueHkey = UniqueAny<handle_traits::NullInvalid<HKEY, &::RegCloseKey>>;
+template <typename Interface> using UniqueCom = UniqueAny<handle_traits::Com<Interface>>;

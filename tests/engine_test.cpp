@@ -4,13 +4,18 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
+#include <iterator>
 #include <map>
+#include <random>
 
 #include "engine/DesktopIni.h"
+#include "engine/DesktopIniMerge.h"
 #include "engine/FolderIcon.h"
 #include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
+#include "engine/PathCheck.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
 #include "engine/modFunction.h"
@@ -115,17 +120,32 @@ Snapshot TakeSnapshot(const std::wstring& folder)
     return snapshot;
 }
 
-// A folder that carries a foreign desktop.ini: file read-only, hidden and system, folder hidden
-// and system.
-std::wstring MarkedFolderWithIni(const TempFolder& temp)
+// A folder that carries a desktop.ini of these bytes: file read-only, hidden and system, folder
+// hidden and system.
+std::wstring FolderWithIni(const TempFolder& temp, const std::string& bytes)
 {
     const std::wstring folder = temp.MakeFolder(L"Photos");
-    const std::wstring ini =
-        temp.WriteFile(L"Photos\\desktop.ini", "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,3\r\n"
-                                               "InfoTip=Holiday\r\n[ViewState]\r\nMode=4\r\n");
+    const std::wstring ini = temp.WriteFile(L"Photos\\desktop.ini", bytes);
     SetFileAttributesW(ini.c_str(), kMarks);
     SetFileAttributesW(folder.c_str(), kHiddenSystem);
     return folder;
+}
+
+std::wstring MarkedFolderWithIni(const TempFolder& temp)
+{
+    return FolderWithIni(temp, "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,3\r\n"
+                               "InfoTip=Holiday\r\n[ViewState]\r\nMode=4\r\n");
+}
+
+// ASCII text as the bytes of an ANSI file, or of a UTF-16 LE one with its byte-order mark.
+std::string Encoded(const std::string& text, bool utf16)
+{
+    if (!utf16)
+        return text;
+    std::string bytes = "\xFF\xFE";
+    for (char c : text)
+        bytes += {c, '\0'};
+    return bytes;
 }
 
 // A case's text with its places filled: {lib} the tests' icon library, {temp} the temporary
@@ -216,7 +236,7 @@ TEST_F(ApplyTest, WritesTheFileAndMarksFileAndFolder)
 
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconFile", folder + L"\\desktop.ini"), kIcon);
     EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
-    EXPECT_EQ(Attributes(folder) & kHiddenSystem, 0u) << "hidden and system are gone";
+    EXPECT_EQ(Attributes(folder) & kHiddenSystem, kHiddenSystem) << "the user's marks stay";
     EXPECT_EQ(TakeSnapshot(folder).size(), 2u) << "no staged file is left";
     if (RunningOnWine())
         GTEST_SKIP() << "Wine keeps no read-only attribute on a directory";
@@ -233,15 +253,14 @@ TEST_F(ApplyTest, TrailingBackslashWritesIntoTheFolder)
     EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
 }
 
-TEST_F(ApplyTest, ReplacesAMarkedForeignFileCompletely)
+TEST_F(ApplyTest, KeepsTheMarksOfAForeignFileAndItsFolder)
 {
     const std::wstring folder = MarkedFolderWithIni(m_temp);
 
     ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
 
-    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), ExpectedAnsi(kIcon));
     EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
-    EXPECT_EQ(Attributes(folder) & kHiddenSystem, 0u);
+    EXPECT_EQ(Attributes(folder) & kHiddenSystem, kHiddenSystem);
 }
 
 TEST_F(ApplyTest, ApplyingTwiceGivesTheSameBytes)
@@ -330,12 +349,173 @@ INSTANTIATE_TEST_SUITE_P(
                     L"{temp}\\odd.ico,2", L"0"}),
     [](const ::testing::TestParamInfo<WrittenCase>& info) { return info.param.name; });
 
-// A write that fails leaves the folder exactly as it was: same entries, bytes and attributes.
+// desktop.ini files as Windows and other programs leave them, each as Apply leaves it: "{B}"
+// stands for Tessaline's block (lines 2 to 9 of the nine), "{H}" for the header and the block,
+// ";TESL:" for a foreign icon key set aside. The file as found is that text without them. The
+// texts are ASCII.
+struct SharedCase
+{
+    const char* name;
+    bool utf16;
+    std::string applied;
+    bool ours = false; // found instead: the nine lines for another icon, which Remove deletes
+};
+
+void PrintTo(const SharedCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+class SharedFileTest : public ::testing::TestWithParam<SharedCase>
+{
+};
+
+TEST_P(SharedFileTest, ApplyKeepsWhatIsNotOursAndRemoveGivesItBack)
+{
+    const SharedCase& c = GetParam();
+    const std::string block = ExpectedAnsi(kIcon).substr(std::strlen("[.ShellClassInfo]\r\n"));
+    const std::string applied = Encoded(
+        Replaced(Replaced(c.applied, "{H}", "[.ShellClassInfo]\r\n{B}"), "{B}", block), c.utf16);
+    const std::string found = Encoded(
+        c.ours ? ExpectedAnsi(L"C:\\old.ico")
+               : Replaced(Replaced(Replaced(c.applied, "{H}", ""), "{B}", ""), ";TESL:", ""),
+        c.utf16);
+    TempFolder temp;
+    const std::wstring folder = FolderWithIni(temp, found);
+    const std::wstring ini = folder + L"\\desktop.ini";
+
+    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    EXPECT_EQ(ReadFileBytes(ini), applied);
+    EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", ini), kIcon + L",0");
+    EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconFile", ini), kIcon);
+    EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconIndex", ini), L"0");
+    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    EXPECT_EQ(ReadFileBytes(ini), applied) << "applied twice";
+    ASSERT_EQ(RemoveFolderIcon(folder).status, IconStatus::Ok);
+
+    EXPECT_EQ(Attributes(folder) & kHiddenSystem, kHiddenSystem);
+    if (c.ours)
+    {
+        EXPECT_EQ(Attributes(ini), INVALID_FILE_ATTRIBUTES) << "no key was left: Remove deletes it";
+        return;
+    }
+    EXPECT_EQ(ReadFileBytes(ini), found);
+    EXPECT_EQ(Attributes(ini) & kMarks, kMarks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SharedFileTest,
+    ::testing::Values(
+        SharedCase{
+            "Windows7Documents", true,
+            "\r\n[.ShellClassInfo]\r\n{B}"
+            "LocalizedResourceName=@%SystemRoot%\\system32\\shell32.dll,-21770\r\n"
+            ";TESL:IconResource=%SystemRoot%\\system32\\imageres.dll,-112\r\n"
+            ";TESL:IconFile=%SystemRoot%\\system32\\shell32.dll\r\n;TESL:IconIndex=-235\r\n"},
+        SharedCase{"Windows7Downloads", true,
+                   "\r\n[.ShellClassInfo]\r\n{B}"
+                   "LocalizedResourceName=@%SystemRoot%\\system32\\shell32.dll,-21798\r\n"
+                   ";TESL:IconResource=%SystemRoot%\\system32\\imageres.dll,-184\r\n"},
+        SharedCase{
+            "XpMyMusic", false,
+            "[.ShellClassInfo]\r\n{B}LocalizedResourceName=@shell32.dll,-12689\r\n"
+            "InfoTip=@shell32.dll,-12690\r\n"
+            ";TESL:IconFile=%SystemRoot%\\system32\\SHELL32.dll\r\n;TESL:IconIndex=-237\r\n"
+            "[DeleteOnCopy]\r\nOwner=Jane\r\nPersonalized=14\r\nPersonalizedName=My Music\r\n"},
+        SharedCase{"ViewStateOnly", false,
+                   "\r\n{H}[ViewState]\r\nMode=\r\nVid=\r\nFolderType=Pictures\r\n"},
+        SharedCase{"ViewStateThenInfoTip", false,
+                   "[ViewState]\r\nMode=4\r\n[.ShellClassInfo]\r\n{B}InfoTip=hello\r\n"},
+        SharedCase{"LfOnly", false,
+                   "[.ShellClassInfo]\n{B};TESL:IconResource=C:\\old.ico,3\nInfoTip=Holiday\n"
+                   "[ViewState]\n"},
+        SharedCase{"CrOnlyWithoutLastEnding", false,
+                   "[.ShellClassInfo]\r{B}InfoTip=hello\r;TESL:IconFile=C:\\old.ico"},
+        SharedCase{"BlanksAndOddCase", false,
+                   "[ .shellclassinfo ]\r\n{B};TESL:  iconresource  =  C:\\old.ico,1\r\n"
+                   ";TESL:\tICONFILE\t= C:\\old.ico\r\nConfirmFileOp = 0\r\n"},
+        SharedCase{"TwoShellClassInfoHeaders", false,
+                   "[.ShellClassInfo]\r\n{B}InfoTip=first\r\n[ViewState]\r\nMode=4\r\n"
+                   "[.ShellClassInfo]\r\nIconResource=C:\\second.ico,0\r\n"},
+        SharedCase{"WrittenByTessaline", false, "{H}", true}),
+    [](const ::testing::TestParamInfo<SharedCase>& info) { return info.param.name; });
+
+// Random mixes of sections, keys, comments, blank lines and line endings, through the merge that
+// Apply and Remove run (the whole operation takes some 50 ms a file under Wine): Apply then Remove
+// gives each file back byte for byte (in UTF-16 when the icon needed it), or none when it held no
+// key and no comment; applying twice gives the bytes of applying once; the profile functions read
+// Tessaline's icon from the file written.
+TEST(SharedFileGenerated, ApplyThenRemoveGivesEveryFileBack)
+{
+    constexpr int kFiles = 3000;
+    std::mt19937 random(12);
+    const auto pick = [&](const auto& options) {
+        return std::string(options[random() % std::size(options)]);
+    };
+    const char* const sections[] = {"[.ShellClassInfo]", "[.shellclassinfo]", "[ .ShellClassInfo ]",
+                                    "[ViewState]", "[DeleteOnCopy]"};
+    const char* const names[] = {"IconResource", "iconfile", "ICONINDEX", "InfoTip", "Mode"};
+    const char* const blanks[] = {"", " ", "\t"};
+    const char* const endings[] = {"\r\n", "\n", "\r"};
+    // Wide characters that no ANSI code page here holds make the file UTF-16.
+    const std::wstring wideIcon = L"C:\\\u0F00\u4E2D.ico";
+    TempFolder temp;
+    const std::wstring ini = temp.MakeFolder(L"Mixed") + L"\\desktop.ini";
+    for (int file = 0; file < kFiles; ++file)
+    {
+        std::string text;
+        bool keepsText = false; // a key or a comment: the file stays after a removal
+        const int lines = random() % 10;
+        for (int line = 0; line < lines; ++line)
+        {
+            const int kind = random() % 4;
+            if (kind == 0)
+                text += pick(blanks);
+            else if (kind == 1)
+                text += ";" + pick(names) + "=old";
+            else if (kind == 2)
+                text += pick(blanks) + pick(sections);
+            else
+                text += pick(blanks) + pick(names) + pick(blanks) + "=" + pick(blanks) + "v" +
+                        std::to_string(line);
+            keepsText |= kind == 1 || kind == 3;
+            if (line + 1 < lines || random() % 3 != 0)
+                text += pick(endings);
+        }
+        const bool utf16 = random() % 4 == 0;
+        const bool toUtf16 = random() % 8 == 0 && GetACP() != CP_UTF8;
+        const std::wstring icon = toUtf16 ? wideIcon : kIcon;
+        const std::string found = Encoded(text, utf16);
+        SCOPED_TRACE(::testing::PrintToString(found));
+
+        const std::string applied = AppliedDesktopIni(found, Plain(icon));
+        temp.WriteFile(L"Mixed\\desktop.ini", applied);
+        ASSERT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", ini), icon + L",0");
+        ASSERT_EQ(AppliedDesktopIni(applied, Plain(icon)), applied);
+        const std::optional<std::string> removed = RemovedDesktopIni(applied);
+        if (keepsText)
+            ASSERT_EQ(removed, Encoded(text, utf16 || toUtf16));
+        else
+            ASSERT_EQ(removed, std::nullopt);
+    }
+}
+
+// An apply or a removal that fails, or that finds no settings file to change, leaves the folder
+// exactly as it was: same entries, bytes and attributes.
 struct FailureCase
 {
     const char* name;
     std::function<std::wstring(const TempFolder&)> prepare; // returns the folder text
-    bool lockIni; // another program holds the desktop.ini open without sharing it
+    bool lockIni;   // another program holds the desktop.ini open without sharing it
+    IniFault fault; // why the desktop.ini is no settings file, or a write that fails
+    IconStatus removal;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* out)
@@ -343,11 +523,11 @@ void PrintTo(const FailureCase& c, std::ostream* out)
     *out << c.name;
 }
 
-class ApplyFailureTest : public ::testing::TestWithParam<FailureCase>
+class FailureTest : public ::testing::TestWithParam<FailureCase>
 {
 };
 
-TEST_P(ApplyFailureTest, LeavesTheFolderAsItWas)
+TEST_P(FailureTest, LeavesTheFolderAsItWas)
 {
     TempFolder temp;
     const std::wstring folderText = GetParam().prepare(temp);
@@ -359,23 +539,32 @@ TEST_P(ApplyFailureTest, LeavesTheFolderAsItWas)
 
     SetLastError(0xdeadbeef);
     const IconResult result = ApplyFolderIcon(folderText, kIcon);
+    const IconResult removal = RemoveFolderIcon(folderText);
     lock.reset();
 
+    EXPECT_EQ(TakeSnapshot(temp.Path()), before);
+    EXPECT_EQ(result.path, folderText + L"\\desktop.ini");
+    EXPECT_EQ(removal.status, GetParam().removal);
+    EXPECT_EQ(removal.fault, GetParam().fault);
+    if (GetParam().fault != IniFault::None)
+    {
+        EXPECT_EQ(result.status, IconStatus::NotSettingsFile);
+        EXPECT_EQ(result.fault, GetParam().fault);
+        return;
+    }
     EXPECT_EQ(result.status, IconStatus::WriteFailed);
     EXPECT_NE(result.error, static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_NE(result.error, 0xdeadbeef);
-    EXPECT_EQ(result.path, folderText + L"\\desktop.ini");
-    EXPECT_EQ(TakeSnapshot(temp.Path()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ApplyFailureTest,
+    Cases, FailureTest,
     ::testing::Values(
         FailureCase{"FolderMissing", [](const TempFolder& temp) { return temp / L"Missing"; },
-                    false},
+                    false, IniFault::None, IconStatus::Ok},
         FailureCase{"FolderTextNamesAFile",
                     [](const TempFolder& temp) { return temp.WriteFile(L"notes.txt", "keep"); },
-                    false},
+                    false, IniFault::None, IconStatus::Ok},
         FailureCase{"DesktopIniIsAFolder",
                     [](const TempFolder& temp) {
                         const std::wstring folder = temp.MakeFolder(L"Photos");
@@ -385,11 +574,30 @@ INSTANTIATE_TEST_SUITE_P(
                         SetFileAttributesW(folder.c_str(), kHiddenSystem);
                         return folder;
                     },
-                    false},
-        FailureCase{"DesktopIniLocked", MarkedFolderWithIni, true},
+                    false, IniFault::Directory, IconStatus::NotSettingsFile},
+        FailureCase{"DesktopIniLocked", MarkedFolderWithIni, true, IniFault::None,
+                    IconStatus::WriteFailed},
         FailureCase{"DesktopIniLockedTrailingBackslash",
-                    [](const TempFolder& temp) { return MarkedFolderWithIni(temp) + L"\\"; },
-                    true}),
+                    [](const TempFolder& temp) { return MarkedFolderWithIni(temp) + L"\\"; }, true,
+                    IniFault::None, IconStatus::WriteFailed},
+        FailureCase{"LargerThan64KB",
+                    [](const TempFolder& temp) {
+                        return FolderWithIni(temp, "[.ShellClassInfo]\r\nInfoTip=" +
+                                                       std::string(kMaxIniBytes + 1 - 29, 'x') +
+                                                       "\r\n");
+                    },
+                    false, IniFault::TooLarge, IconStatus::NotSettingsFile},
+        FailureCase{"NulInAnsi",
+                    [](const TempFolder& temp) {
+                        return FolderWithIni(temp, std::string("[ViewState]\r\nMode=4\0\r\n", 20));
+                    },
+                    false, IniFault::NulByte, IconStatus::NotSettingsFile},
+        FailureCase{"OddUtf16",
+                    [](const TempFolder& temp) {
+                        return FolderWithIni(temp,
+                                             Encoded("[ViewState]\r\nMode=4\r\n", true) + "x");
+                    },
+                    false, IniFault::OddLength, IconStatus::NotSettingsFile}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
 TEST(StagedFileTest, StagedPathIsNoLongerThanTheFilesOwn)
@@ -427,7 +635,8 @@ TEST(StagedFileTest, ABusyDesktopIniIsReplacedOnceItIsFree)
     EXPECT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
     WaitForSingleObject(release, INFINITE);
     CloseHandle(release);
-    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), ExpectedAnsi(kIcon));
+    EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", folder + L"\\desktop.ini"),
+              kIcon + L",0");
 }
 
 // Texts that are refused before anything is touched.
@@ -517,28 +726,34 @@ TEST_F(RemoveTest, TakesAwayAnAppliedIconAndNothingElse)
     EXPECT_EQ(RemoveFolderIcon(folder).status, IconStatus::Ok);
 
     EXPECT_EQ(Attributes(folder + L"\\desktop.ini"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(Attributes(folder) & kMarks, 0u);
+    EXPECT_EQ(Attributes(folder) & kMarks, kHiddenSystem) << "read-only alone is cleared";
     EXPECT_EQ(ReadFileBytes(photo), "jpeg");
 }
 
-TEST_F(RemoveTest, MissingFileStillClearsTheFolder)
+TEST_F(RemoveTest, MissingFileKeepsTheFoldersOwnMarks)
 {
     const std::wstring folder = m_temp.MakeFolder(L"Photos");
     SetFileAttributesW(folder.c_str(), kHiddenSystem);
 
     EXPECT_EQ(RemoveFolderIcon(folder).status, IconStatus::Ok);
 
-    EXPECT_EQ(Attributes(folder) & kMarks, 0u);
+    EXPECT_EQ(Attributes(folder) & kMarks, kHiddenSystem);
 }
 
-TEST_F(RemoveTest, DeletesAForeignFileThroughATrailingBackslash)
+TEST_F(RemoveTest, TakesAForeignIconAwayThroughATrailingBackslash)
 {
     const std::wstring folder = MarkedFolderWithIni(m_temp);
+    const std::wstring iconOnly = m_temp.MakeFolder(L"IconOnly");
+    m_temp.WriteFile(L"IconOnly\\desktop.ini", "[.ShellClassInfo]\r\nIconFile=C:\\old.ico\r\n");
 
     EXPECT_EQ(RemoveFolderIcon(folder + L"\\").status, IconStatus::Ok);
+    EXPECT_EQ(RemoveFolderIcon(iconOnly).status, IconStatus::Ok);
 
-    EXPECT_EQ(Attributes(folder + L"\\desktop.ini"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(Attributes(folder) & kMarks, 0u);
+    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"),
+              "[.ShellClassInfo]\r\nInfoTip=Holiday\r\n[ViewState]\r\nMode=4\r\n");
+    EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
+    EXPECT_EQ(Attributes(folder) & kMarks, kHiddenSystem) << "the other settings need the marks";
+    EXPECT_EQ(Attributes(iconOnly + L"\\desktop.ini"), INVALID_FILE_ATTRIBUTES) << "no key left";
 }
 
 TEST_F(RemoveTest, ControlCharacterRootOrRelativeTouchesNothing)
@@ -551,7 +766,7 @@ TEST_F(RemoveTest, ControlCharacterRootOrRelativeTouchesNothing)
     EXPECT_EQ(RemoveFolderIcon(folder + L"\r\n").status, IconStatus::ControlCharacter);
     EXPECT_EQ(RemoveFolderIcon(L"C:\\").status, IconStatus::DriveRoot);
     EXPECT_EQ(RemoveFolderIcon(L"Photos").status, IconStatus::RelativeFolder);
-    EXPECT_EQ(RemoveMessage({IconStatus::DriveRoot, 0, L""})->text,
+    EXPECT_EQ(RemoveMessage({IconStatus::DriveRoot, 0, L""}, L"")->text,
               L"Please choose folder to change icon");
     EXPECT_EQ(Attributes(L"\\desktop.ini"), rootIni);
 
@@ -621,7 +836,16 @@ TEST(IconMessagesTest, EachOutcomeHasItsMessage)
     EXPECT_NE(text.find(L"D:\\P\\desktop.ini"), std::wstring::npos) << text;
     EXPECT_NE(text.find(L"Error 5: Access is denied."), std::wstring::npos) << text;
 
-    const IconResult pastEnd{IconStatus::IconIndexPastEnd, ERROR_SUCCESS, L"D:\\lib.dll,7", 4};
+    EXPECT_EQ(RemoveMessage(failed, L"Access is denied.")->text, text) << "as for an apply";
+    const IconResult bad{IconStatus::NotSettingsFile, ERROR_SUCCESS, L"D:\\P\\desktop.ini",
+                         IniFault::OddLength};
+    EXPECT_EQ(ApplyMessage(bad, L"").text,
+              L"D:\\P\\desktop.ini is not a settings file that Tessaline can change: it is "
+              L"UTF-16 text with an odd number of bytes. Nothing was changed.");
+    EXPECT_EQ(RemoveMessage(bad, L"")->title, L"Error");
+
+    const IconResult pastEnd{IconStatus::IconIndexPastEnd, ERROR_SUCCESS, L"D:\\lib.dll,7",
+                             IniFault::None, 4};
     EXPECT_EQ(ApplyMessage(pastEnd, L"").text,
               L"The file named in \"D:\\lib.dll,7\" holds 4 icons, numbered 0 to 3. Nothing was "
               L"changed.");
@@ -635,6 +859,35 @@ TEST(IconMessagesTest, EachOutcomeHasItsMessage)
         EXPECT_EQ(shown.style, static_cast<UINT>(MB_ICONERROR));
     }
 
-    EXPECT_FALSE(RemoveMessage(IconResult{}).has_value());
-    EXPECT_TRUE(RemoveMessage(IconResult{IconStatus::EmptyFolder, ERROR_SUCCESS, L""}));
+    EXPECT_FALSE(RemoveMessage(IconResult{}, L"").has_value());
+    EXPECT_TRUE(RemoveMessage(IconResult{IconStatus::EmptyFolder, ERROR_SUCCESS, L""}, L""));
+}
+
+TEST(PathCheckTest, WhatAPathFromOutsideNames)
+{
+    TempFolder folder;
+    const std::wstring file = folder.WriteFile(L"star.ico", "x");
+    const std::wstring longest =
+        folder.Path() + L"\\" + std::wstring(kMaxPathLength - folder.Path().size() - 1, L'a');
+    CreateDirectoryW(longest.c_str(), nullptr);
+    struct Case
+    {
+        std::wstring path;
+        PathKind kind;
+    };
+    const Case cases[] = {
+        {folder.Path(), PathKind::Folder},     {file, PathKind::File},
+        {folder / L"gone", PathKind::Missing}, {L"C:\\", PathKind::DriveRoot},
+        {L"\\\\srv", PathKind::ServerOnly},    {L"\\\\srv\\", PathKind::ServerOnly},
+        {longest, PathKind::Folder},           {longest + L"b", PathKind::TooLong},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckPath(c.path).kind, c.kind) << ::testing::PrintToString(c.path);
+    EXPECT_EQ(CheckPath(folder / L"gone").error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+    SetCurrentDirectoryW(folder.Path().c_str());
+    EXPECT_EQ(FullPath(L"Photos\\"), folder / L"Photos");
+    EXPECT_EQ(FullPath(L"..\\"), folder.Path().substr(0, folder.Path().find_last_of(L'\\')));
+    EXPECT_EQ(FullPath(L"C:\\."), L"C:\\");
+    SetCurrentDirectoryW(L"C:\\");
 }

@@ -125,6 +125,30 @@ TEST_F(Handlers, AFailedWriteNamesTheErrorAndKeepsTheTextsAndTheProgram)
     EXPECT_TRUE(host.endedWith.empty()) << "the program keeps running";
 }
 
+TEST_F(Handlers, ADesktopIniThatIsNoSettingsFileIsNamedAndLeftAlone)
+{
+    std::wstring target = folder.MakeFolder(L"Binary");
+    const std::string binary("[ViewState]\r\nMode=4\0\r\n", 20);
+    std::wstring ini = folder.WriteFile(L"Binary\\desktop.ini", binary);
+    form.SetText(frmMain::txtFolder, target);
+    form.SetText(frmMain::txtIcon, redIcon);
+    form.SetEnabled(frmMain::cmdRemove, true);
+    for (int button : {frmMain::cmdApply, frmMain::cmdRemove})
+    {
+        host.messages.clear();
+        Click(button);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].title, L"Error");
+        EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_NE(host.messages[0].text.find(ini), std::wstring::npos);
+        EXPECT_NE(host.messages[0].text.find(L"NUL bytes"), std::wstring::npos);
+        EXPECT_EQ(form.Text(frmMain::txtFolder), target);
+        EXPECT_EQ(form.Text(frmMain::txtIcon), redIcon);
+    }
+    EXPECT_EQ(ReadFileBytes(ini), binary);
+    EXPECT_TRUE(host.endedWith.empty());
+}
+
 TEST_F(Handlers, BlanksPassTheButtonRuleButApplyRefusesControlCharacters)
 {
     form.SetText(frmMain::txtFolder, folder.MakeFolder(L"x") + L"\tmore");
@@ -316,7 +340,7 @@ TEST_F(Handlers, TheSystemsChooserMissingUnderWineGivesTheFirstIcon)
         GTEST_SKIP() << "Windows shows its real icon chooser, which waits for a person";
     frmMain real(TheSystemHost());
     real.Show();
-    real.IconFileChosen(IconLibraryPath());
+    real.OpenPaths({IconLibraryPath()}, frmMain::ExtraPaths::Ignored); // as a drop
     EXPECT_EQ(real.Text(frmMain::txtIcon), IconLibraryPath() + L",0");
     HWND picture = real.ControlHwnd(frmMain::picIcon);
     UpdateWindow(picture);

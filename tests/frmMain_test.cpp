@@ -4,7 +4,9 @@
 #include "runtime/Twips.h"
 #include "support/FakeHost.h"
 #include "support/Windows.h"
+#include "ui/FolderMenuVerb.h"
 #include "ui/ProductTexts.h"
+#include "ui/SystemHost.h"
 #include "ui/main/frmMain.h"
 
 #include <gtest/gtest.h>
@@ -137,6 +139,53 @@ TEST_F(MainWindow, NoticeLabelIsUnderlinedWithTheHandCursor)
     EXPECT_EQ(plain.lfWeight, 400);
     EXPECT_EQ(plain.lfCharSet, 0);
     EXPECT_EQ(GetWindowLongW(Ctl(frmMain::lblMain0), GWL_STYLE) & SS_TYPEMASK, SS_RIGHT);
+}
+
+// The check mark of "Show in the folder menu" as the system menu opens.
+bool FolderMenuChecked(HWND window)
+{
+    HMENU menu = GetSystemMenu(window, FALSE);
+    SendMessageW(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+    return (GetMenuState(menu, frmMain::kFolderMenuCommand, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+TEST(MainWindowFolderMenu, TheSystemMenuItemFollowsAndChangesTheRegistry)
+{
+    frmMain form(TheSystemHost());
+    form.Show();
+    HMENU menu = GetSystemMenu(form.Hwnd(), FALSE);
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, frmMain::kFolderMenuCommand, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Show in the folder menu");
+    const auto click = [&] {
+        SendMessageW(form.Hwnd(), WM_SYSCOMMAND, frmMain::kFolderMenuCommand, 0);
+    };
+
+    ASSERT_EQ(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_FALSE(FolderMenuChecked(form.Hwnd()));
+    click();
+    EXPECT_TRUE(FolderMenuChecked(form.Hwnd()));
+    // Another copy of the program in the folder menu: not this one, so no check mark.
+    AddFolderMenuVerb(L"C:\\Elsewhere\\tessaline.exe");
+    EXPECT_FALSE(FolderMenuChecked(form.Hwnd()));
+    click();
+    EXPECT_TRUE(FolderMenuChecked(form.Hwnd())) << "this copy again";
+    click();
+    EXPECT_FALSE(FolderMenuChecked(form.Hwnd()));
+    HKEY verb = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderMenuVerbKey, 0, KEY_READ, &verb),
+              ERROR_FILE_NOT_FOUND);
+}
+
+TEST(MainWindowFolderMenu, AFailureIsReportedWithItsError)
+{
+    FakeHost host;
+    host.folderMenuError = ERROR_ACCESS_DENIED;
+    frmMain form(host);
+    form.Show();
+    SendMessageW(form.Hwnd(), WM_SYSCOMMAND, frmMain::kFolderMenuCommand, 0);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].text.find(L"(error 5: "), std::wstring::npos);
 }
 
 // Every control where the design puts it, at the DPI the window was made for.

@@ -3,9 +3,29 @@
 #include "dialogs/CommonDialogApi.h"
 #include "engine/modFunction.h"
 #include "runtime/TextOutput.h"
+#include "ui/FolderMenuVerb.h"
 
 #include <objbase.h>
 #include <shellapi.h>
+
+namespace
+{
+// This program's full path, however long.
+std::wstring ThisExe()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;)
+    {
+        DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length < path.size())
+        {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+} // namespace
 
 void SystemHost::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title,
                              UINT style)
@@ -66,6 +86,16 @@ IconChoice SystemHost::PickIcon(HWND owner, const std::wstring& path, int index)
 CommonDialogApi& SystemHost::CommonDialogs()
 {
     return RealCommonDialogApi();
+}
+
+bool SystemHost::InFolderMenu()
+{
+    return FolderMenuVerbRuns(ThisExe());
+}
+
+DWORD SystemHost::SetInFolderMenu(bool shown)
+{
+    return shown ? AddFolderMenuVerb(ThisExe()) : RemoveFolderMenuVerb();
 }
 
 Host& TheSystemHost()

@@ -1,6 +1,6 @@
 #pragma once
-// The production host: the system's message boxes, folder picker, icon chooser, common dialogs
-// and shell.
+// The production host: the system's message boxes, folder picker, icon chooser, common dialogs,
+// shell and the folder menu's verb.
 
 #include "runtime/Host.h"
 
@@ -14,6 +14,8 @@ class SystemHost : public Host
     std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override;
     IconChoice PickIcon(HWND owner, const std::wstring& path, int index) override;
     CommonDialogApi& CommonDialogs() override;
+    bool InFolderMenu() override;
+    DWORD SetInFolderMenu(bool shown) override;
 };
 
 // The one production host of the process.

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <stdexcept>
 
 namespace
@@ -26,15 +27,9 @@ std::wstring ClassOf(HWND hwnd)
 }
 } // namespace
 
-Driver::Driver(const std::wstring& exe)
+Driver::Driver(const std::wstring& arguments, const std::wstring& directory)
 {
-    std::wstring path = exe.empty() ? BesideThisProgram(L"tessaline.exe") : exe;
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &m_process))
-        throw std::runtime_error("cannot start tessaline.exe");
+    Start(arguments, directory, 0, nullptr);
     WaitForInputIdle(m_process.hProcess, 10000);
     for (int i = 0; i < 200 && m_main == nullptr; ++i)
     {
@@ -48,8 +43,40 @@ Driver::Driver(const std::wstring& exe)
         throw std::runtime_error("tessaline.exe showed no main window");
 }
 
+Driver::Driver(Batch batch, const std::wstring& arguments, const std::wstring& directory)
+{
+    HANDLE write = nullptr;
+    if (batch == Batch::Output)
+    {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        CreatePipe(&m_output, &write, &inherit, 1 << 16);
+        SetHandleInformation(m_output, HANDLE_FLAG_INHERIT, 0);
+    }
+    Start(arguments, directory, batch == Batch::Output ? 0 : DETACHED_PROCESS, write);
+    if (write != nullptr)
+        CloseHandle(write);
+}
+
+void Driver::Start(const std::wstring& arguments, const std::wstring& directory, DWORD flags,
+                   HANDLE output)
+{
+    std::wstring path = BesideThisProgram(L"tessaline.exe");
+    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    // Standard handles of its own: none, or the pipe, never this driver's.
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr, flags,
+                        nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
+                        &m_process))
+        throw std::runtime_error("cannot start tessaline.exe");
+}
+
 Driver::~Driver()
 {
+    if (m_output != nullptr)
+        CloseHandle(m_output);
     if (Running())
     {
         TerminateProcess(m_process.hProcess, 99);
@@ -263,8 +290,40 @@ bool Driver::Running() const
 DWORD Driver::Close()
 {
     PostMessageW(m_main, WM_CLOSE, 0, 0);
+    return WaitForExit();
+}
+
+DWORD Driver::WaitForExit(std::string* output)
+{
     WaitForSingleObject(m_process.hProcess, 10000);
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(m_process.hProcess, &code);
+    // What is in the pipe, without waiting for its end: Wine's helpers may hold it open.
+    DWORD available = 0;
+    if (output != nullptr && m_output != nullptr &&
+        PeekNamedPipe(m_output, nullptr, 0, nullptr, &available, nullptr) && available > 0)
+    {
+        output->resize(available);
+        ReadFile(m_output, &(*output)[0], available, &available, nullptr);
+        output->resize(available);
+    }
     return code;
+}
+
+void Driver::Drop(const std::vector<std::wstring>& paths) const
+{
+    // DROPFILES, then each path with its NUL, then one more NUL.
+    std::vector<wchar_t> names;
+    for (const std::wstring& path : paths)
+        names.insert(names.end(), path.c_str(), path.c_str() + path.size() + 1);
+    names.push_back(L'\0');
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    std::vector<char> block(sizeof header + names.size() * sizeof(wchar_t));
+    memcpy(block.data(), &header, sizeof header);
+    memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
+    void* remote = Remote(block.size());
+    WriteProcessMemory(m_process.hProcess, remote, block.data(), block.size(), nullptr);
+    PostMessageW(m_main, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
 }

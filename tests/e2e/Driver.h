@@ -18,8 +18,17 @@ struct MessageBoxSeen
 class Driver
 {
   public:
-    // Starts exe (default: tessaline.exe beside the driver) and waits for its main window.
-    explicit Driver(const std::wstring& exe = L"");
+    // Starts tessaline.exe beside the driver with the arguments, in directory (default: the
+    // driver's), and waits for its main window.
+    explicit Driver(const std::wstring& arguments = L"", const std::wstring& directory = L"");
+    // Starts it for batch mode, with no window to wait for: its output goes into a pipe that
+    // WaitForExit reads, or without Output it has none, as when started from Explorer.
+    enum class Batch
+    {
+        Output,
+        NoOutput,
+    };
+    Driver(Batch batch, const std::wstring& arguments, const std::wstring& directory);
     ~Driver();
     Driver(const Driver&) = delete;
     Driver& operator=(const Driver&) = delete;
@@ -54,14 +63,22 @@ class Driver
 
     // Closes the main window and waits for the process to end; returns its exit code.
     DWORD Close();
+    // Waits for the process to end; returns its exit code and, with a pipe, what it wrote.
+    DWORD WaitForExit(std::string* output = nullptr);
+    // Delivers a drop of the paths to the main window as the shell does: a WM_DROPFILES whose
+    // handle is a DROPFILES block in the program's memory.
+    void Drop(const std::vector<std::wstring>& paths) const;
     bool Running() const;
     std::vector<HWND> TopLevelWindows() const;
 
   private:
+    void Start(const std::wstring& arguments, const std::wstring& directory, DWORD flags,
+               HANDLE output);
     // Memory in the program's process, for messages whose pointers it must read or fill.
     void* Remote(size_t bytes) const;
     std::wstring SelectedTreeText(HWND tree) const;
 
     PROCESS_INFORMATION m_process{};
     HWND m_main = nullptr;
+    HANDLE m_output = nullptr; // the pipe's end that reads what a batch run wrote
 };

@@ -1,12 +1,16 @@
 // End-to-end flows on the real tessaline.exe, driven from this separate process.
 
 #include "e2e/Driver.h"
+#include "engine/FolderIcon.h"
+#include "runtime/SystemError.h"
 #include "support/IconFile.h"
 #include "support/IconLibrary.h"
 #include "support/TempFolder.h"
 #include "runtime/Form.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/frmMain.h"
+
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -149,7 +153,34 @@ TEST_F(EndToEndFolders, ApplyWritesTheFileAndMarksThenConfirmsThenResets)
     // Wine reports ARCHIVE on every file and keeps no READONLY on folders: compare what it keeps.
     EXPECT_EQ(GetFileAttributesW(Ini().c_str()) & 0x07, 0x07u);
     EXPECT_EQ(GetFileAttributesW(target.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-              0u);
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        << "the user's marks stay";
+}
+
+TEST_F(EndToEndFolders, AForeignDesktopIniKeepsItsLinesAndRemoveGivesThemBack)
+{
+    const std::string foreign = "[ViewState]\r\nMode=4\r\n[.ShellClassInfo]\r\nInfoTip=hello\r\n";
+    folder.WriteFile(L"Photos\\desktop.ini", foreign);
+    app.SetText(frmMain::txtFolder, target);
+    app.SetText(frmMain::txtIcon, icon);
+    app.Click(frmMain::cmdApply);
+    app.PressOk(app.WaitForMessageBox().hwnd);
+    app.Settle();
+    const std::string block =
+        ExpectedDesktopIni(icon).substr(std::string("[.ShellClassInfo]\r\n").size());
+    EXPECT_EQ(ReadFileBytes(Ini()),
+              "[ViewState]\r\nMode=4\r\n[.ShellClassInfo]\r\n" + block + "InfoTip=hello\r\n");
+
+    app.Click(frmMain::cmdFolder);
+    ASSERT_TRUE(app.AnswerFolderPicker(target));
+    app.Settle();
+    app.Click(frmMain::cmdRemove);
+    // The click is posted: the window's reset tells that it has run.
+    for (int i = 0; i < 250 && app.Enabled(frmMain::cmdRemove); ++i)
+        Sleep(20);
+    EXPECT_EQ(app.WaitForDialog(300), nullptr) << "a removal shows no message";
+    EXPECT_EQ(ReadFileBytes(Ini()), foreign);
+    EXPECT_EQ(GetFileAttributesW(Ini().c_str()) & 0x07, 0x07u) << "the settings left keep them";
 }
 
 TEST_F(EndToEndFolders, TheRealPickerFindsTheFileAndRemoveTakesItAway)
@@ -248,5 +279,139 @@ TEST_F(EndToEndFolders, ALibraryFromTheRealOpenDialogAndATypedIndexAreWritten)
     app.PressOk(box.hwnd);
     app.Settle();
     EXPECT_EQ(ReadFileBytes(Ini()), ExpectedDesktopIni(library, "3"));
+}
+} // namespace
+
+namespace
+{
+// A shell shortcut at link that points at target.
+void MakeShortcut(const std::wstring& link, const std::wstring& target)
+{
+    CoInitialize(nullptr);
+    IShellLinkW* shortcut = nullptr;
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                     reinterpret_cast<void**>(&shortcut));
+    ASSERT_NE(shortcut, nullptr);
+    shortcut->SetPath(target.c_str());
+    IPersistFile* file = nullptr;
+    shortcut->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Save(link.c_str(), TRUE), S_OK);
+    file->Release();
+    shortcut->Release();
+}
+
+TEST_F(EndToEndFolders, DropsFillTheBoxesAsThePickerAndTheOpenDialogDo)
+{
+    ASSERT_EQ(ApplyFolderIcon(target, icon).status, IconStatus::Ok);
+    MakeShortcut(folder / L"Photos.lnk", target);
+    std::wstring other = folder.MakeFolder(L"Other");
+    // A shortcut stands for its folder; the first folder and the first file are taken.
+    app.Drop({folder / L"Photos.lnk", icon, other, folder / L"Photos.lnk"});
+    app.Settle();
+    EXPECT_EQ(app.Text(app.Control(frmMain::txtFolder)), target);
+    EXPECT_EQ(app.Text(app.Control(frmMain::txtIcon)), icon);
+    EXPECT_TRUE(app.Enabled(frmMain::cmdRemove)) << "the folder has a desktop.ini";
+    EXPECT_TRUE(app.Enabled(frmMain::cmdApply));
+    EXPECT_EQ(app.WaitForDialog(300), nullptr) << "extra items of a drop are no error";
+
+    // While a modal window is open a drop does nothing.
+    app.Click(frmMain::lblCopyright);
+    HWND about = WaitForWindowOfClass(app, L"TessalineAbout");
+    ASSERT_NE(about, nullptr);
+    app.Drop({other});
+    app.Settle();
+    EXPECT_EQ(app.Text(app.Control(frmMain::txtFolder)), target);
+    PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    app.Settle();
+
+    app.Drop({L"C:\\"});
+    MessageBoxSeen box = app.WaitForMessageBox();
+    EXPECT_EQ(box.text, L"Please choose folder to change icon");
+    app.PressOk(box.hwnd);
+    app.Settle();
+    EXPECT_EQ(app.Text(app.Control(frmMain::txtFolder)), L"");
+    EXPECT_EQ(app.Text(app.Control(frmMain::txtIcon)), icon) << "the icon box is untouched";
+}
+
+TEST_F(EndToEndFolders, ArgumentsInEitherOrderFillTheBoxesAndWhatCantBeUsedIsNamed)
+{
+    Driver started(L"star.ico Photos gone", folder.Path());
+    MessageBoxSeen box = started.WaitForMessageBox();
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_NE(box.text.find(folder / L"gone: not found (error 2: "), std::wstring::npos)
+        << Narrow(box.text);
+    started.PressOk(box.hwnd);
+    started.Settle();
+    EXPECT_EQ(started.Text(started.Control(frmMain::txtFolder)), target) << "made full";
+    EXPECT_EQ(started.Text(started.Control(frmMain::txtIcon)), icon);
+    EXPECT_FALSE(started.Enabled(frmMain::cmdRemove));
+    EXPECT_EQ(started.Close(), 0u);
+}
+
+TEST_F(EndToEndFolders, BatchModeGoesOnPastFailuresAndSaysWhichByItsExitCode)
+{
+    std::wstring other = folder.MakeFolder(L"Other");
+    std::string output;
+    Driver apply(Driver::Batch::Output, L"/APPLY star.ico Photos gone Other", folder.Path());
+    EXPECT_EQ(apply.WaitForExit(&output), 1u);
+    EXPECT_EQ(output, Narrow(folder / L"gone: not found (error 2: " + SystemErrorText(2)) +
+                          ")\r\n1 of 3 folders could not be changed.\r\n");
+    EXPECT_EQ(ReadFileBytes(Ini()), ExpectedDesktopIni(icon));
+    EXPECT_EQ(ReadFileBytes(other + L"\\desktop.ini"), ExpectedDesktopIni(icon));
+
+    Driver remove(Driver::Batch::Output, L"-remove Photos Other", folder.Path());
+    EXPECT_EQ(remove.WaitForExit(&output), 0u);
+    EXPECT_FALSE(IniExists());
+
+    Driver wrong(Driver::Batch::Output, L"/apply star.ico /nope", folder.Path());
+    EXPECT_EQ(wrong.WaitForExit(&output), 2u);
+    EXPECT_EQ(output.rfind("Unknown switch /nope.\r\n\r\nTessaline 1.2.14", 0), 0u) << output;
+}
+
+TEST_F(EndToEndFolders, WithoutAConsoleBatchModeSumsUpInOneMessageBoxUnlessQuiet)
+{
+    Driver shown(Driver::Batch::NoOutput, L"/remove gone C:\\", folder.Path());
+    MessageBoxSeen box = shown.WaitForMessageBox();
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_EQ(box.title, L"Tessaline");
+    EXPECT_EQ(box.text, L"2 of 2 folders could not be changed.\r\n\r\n" + folder / L"gone" +
+                            L": not found (error 2: " + SystemErrorText(2) +
+                            L")\r\nC:\\: a drive's root takes no folder icon (error 50: " +
+                            SystemErrorText(50) + L")");
+    shown.PressOk(box.hwnd);
+    EXPECT_EQ(shown.WaitForExit(), 1u);
+
+    Driver quiet(Driver::Batch::NoOutput, L"/remove gone /quiet", folder.Path());
+    EXPECT_EQ(quiet.WaitForExit(), 1u);
+    EXPECT_EQ(quiet.WaitForDialog(0), nullptr);
+}
+
+std::wstring RegistryText(const std::wstring& key, const wchar_t* name)
+{
+    wchar_t value[512] = {};
+    DWORD bytes = sizeof value;
+    RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &bytes);
+    return value;
+}
+
+TEST(EndToEnd, RegisterPutsOneVerbIntoTheFolderMenuAndUnregisterTakesItOut)
+{
+    const std::wstring key = L"Software\\Classes\\Directory\\shell\\Tessaline";
+    Driver registering(Driver::Batch::Output, L"/register", L"");
+    EXPECT_EQ(registering.WaitForExit(), 0u);
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring tessaline(exe);
+    tessaline.replace(tessaline.find_last_of(L'\\') + 1, std::wstring::npos, L"tessaline.exe");
+    EXPECT_EQ(RegistryText(key, nullptr), L"Change folder icon...");
+    EXPECT_EQ(RegistryText(key, L"Icon"), tessaline + L",0");
+    EXPECT_EQ(RegistryText(key + L"\\command", nullptr), L"\"" + tessaline + L"\" \"%1\"");
+
+    Driver unregistering(Driver::Batch::Output, L"/Unregister", L"");
+    EXPECT_EQ(unregistering.WaitForExit(), 0u);
+    HKEY shell = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &shell),
+              ERROR_FILE_NOT_FOUND);
 }
 } // namespace

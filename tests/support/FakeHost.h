@@ -89,6 +89,8 @@ class FakeHost : public Host
         return iconAnswer;
     }
     CommonDialogApi& CommonDialogs() override { return openDialog; }
+    bool InFolderMenu() override { return false; }
+    DWORD SetInFolderMenu(bool) override { return folderMenuError; }
 
     std::vector<ShownMessage> messages;
     std::function<void()> onMessage; // runs while the message would be on screen
@@ -98,6 +100,7 @@ class FakeHost : public Host
     std::vector<std::pair<HWND, std::wstring>> pickerCalls;
     std::function<void()> whilePicking;
     FakeOpenDialog openDialog;
+    DWORD folderMenuError = ERROR_SUCCESS;
     IconChoice iconAnswer; // what the chooser answers; by default there is no chooser
     std::vector<IconPickCall> iconPicks;
 };

@@ -6,12 +6,14 @@
 #include "engine/IconEntry.h"
 #include "engine/IconLocation.h"
 #include "engine/IconMessages.h"
+#include "engine/PathCheck.h"
 #include "engine/modFunction.h"
 #include "runtime/Host.h"
 #include "runtime/SystemError.h"
 #include "ui/main/Preview.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 
 namespace
@@ -36,6 +38,27 @@ std::wstring IndexedIconText(const std::wstring& path, int index)
 {
     return path + L"," + std::to_wstring(index);
 }
+
+// The system's text for the error of a failed write, for its message.
+std::wstring ErrorDescription(const IconResult& result)
+{
+    return result.status == IconStatus::WriteFailed ? SystemErrorText(result.error) : L"";
+}
+
+// Every path of a drop, in the order the shell gives them, whatever their length.
+std::vector<std::wstring> DroppedPaths(HDROP drop)
+{
+    std::vector<std::wstring> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i)
+    {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, &path[0], static_cast<UINT>(path.size())));
+        paths.push_back(path);
+    }
+    DragFinish(drop);
+    return paths;
+}
 } // namespace
 
 frmMain::frmMain(Host& host) : Form(frmMainDesign(), host) {}
@@ -46,8 +69,44 @@ void frmMain::OnInitialize()
     InitCommonControls();
 }
 
+void frmMain::OnLoad()
+{
+    DragAcceptFiles(Hwnd(), TRUE);
+    HMENU menu = GetSystemMenu(Hwnd(), FALSE);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kFolderMenuCommand, L"Show in the folder menu");
+}
+
+bool frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_DROPFILES: {
+        std::vector<std::wstring> paths = DroppedPaths(reinterpret_cast<HDROP>(wParam));
+        if (m_busy == 0)
+            OpenPaths(paths, ExtraPaths::Ignored);
+        return true;
+    }
+    case WM_INITMENUPOPUP:
+        // Read each time: another copy, or a deployment script, may have changed it meanwhile.
+        if (HIWORD(lParam) != 0)
+            CheckMenuItem(reinterpret_cast<HMENU>(wParam), kFolderMenuCommand,
+                          MF_BYCOMMAND | (TheHost().InFolderMenu() ? MF_CHECKED : MF_UNCHECKED));
+        return false;
+    case WM_SYSCOMMAND:
+        // The system keeps the low four bits of a system command for itself.
+        if ((wParam & 0xFFF0) != kFolderMenuCommand)
+            return false;
+        FolderMenu_Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
 void frmMain::OnEvent(int row, FormEvent event)
 {
+    Busy busy(m_busy);
     if (event == FormEvent::Change && (row == txtFolder || row == txtIcon))
     {
         UpdateApplyButton();
@@ -100,9 +159,7 @@ void frmMain::ResetAfterChange()
 void frmMain::cmdApply_Click()
 {
     IconResult result = ApplyFolderIcon(Text(txtFolder), Text(txtIcon));
-    std::wstring description =
-        result.status == IconStatus::WriteFailed ? SystemErrorText(result.error) : L"";
-    IconMessage message = ApplyMessage(result, description);
+    IconMessage message = ApplyMessage(result, ErrorDescription(result));
     ShowMessage(message.text, message.title, message.style);
     if (!IsLoaded())
         return; // closed while the message was open: the program is ending
@@ -116,7 +173,7 @@ void frmMain::cmdApply_Click()
 void frmMain::cmdRemove_Click()
 {
     IconResult result = RemoveFolderIcon(Text(txtFolder));
-    if (std::optional<IconMessage> message = RemoveMessage(result))
+    if (std::optional<IconMessage> message = RemoveMessage(result, ErrorDescription(result)))
     {
         ShowMessage(message->text, message->title, message->style);
         if (!IsLoaded())
@@ -134,7 +191,12 @@ void frmMain::cmdFolder_Click()
     std::wstring picked = TheHost().BrowseForFolder(Hwnd(), L"Choose folder to change icon");
     if (!IsLoaded())
         return;
-    SetText(txtFolder, picked);
+    SelectFolderPath(picked);
+}
+
+void frmMain::SelectFolderPath(const std::wstring& path)
+{
+    SetText(txtFolder, path);
     Picture(picIcon).Clear();
     std::wstring folder = Text(txtFolder);
     if (folder.size() == 3)
@@ -186,11 +248,10 @@ void frmMain::cmdIcon_Click()
     // The dialog has no owner, so the window can be closed while it is open.
     if (!IsLoaded())
         return;
-    IconFileChosen(args.FileName);
-    FreeMemory();
+    SelectIconPath(args.FileName);
 }
 
-void frmMain::IconFileChosen(const std::wstring& path)
+void frmMain::SelectIconPath(const std::wstring& path)
 {
     std::wstring text = path;
     if (IconCount(path) > 1)
@@ -202,6 +263,7 @@ void frmMain::IconFileChosen(const std::wstring& path)
             text = IndexedIconText(choice.path, choice.index);
             break;
         case IconChoice::Outcome::Cancelled:
+            FreeMemory();
             return;
         case IconChoice::Outcome::Unavailable:
             text = IndexedIconText(path, 0);
@@ -217,6 +279,52 @@ void frmMain::IconFileChosen(const std::wstring& path)
     Picture(picIcon).Clear();
     const IconLocation shown = IconTextLocation(Text(txtFolder), text);
     DrawPreviewIcon(Picture(picIcon), shown.path, shown.index);
+    FreeMemory();
+}
+
+void frmMain::OpenPaths(const std::vector<std::wstring>& paths, ExtraPaths extras)
+{
+    Busy busy(m_busy);
+    std::vector<std::wstring> folders, files, refusals;
+    for (const std::wstring& given : paths)
+    {
+        const std::wstring path = IsShortcut(given) ? ShortcutTarget(given) : given;
+        const PathCheck check = CheckPath(path);
+        if (check.kind == PathKind::Folder || check.kind == PathKind::DriveRoot)
+            folders.push_back(path);
+        else if (check.kind == PathKind::File)
+            files.push_back(path);
+        else
+            refusals.push_back(RefusalLine(given, check, PathRole::Folder));
+    }
+    if (extras == ExtraPaths::Reported)
+    {
+        for (size_t i = 1; i < folders.size(); ++i)
+            refusals.push_back(folders[i] + L": one folder at a time; the first one is taken");
+        for (size_t i = 1; i < files.size(); ++i)
+            refusals.push_back(files[i] + L": one icon at a time; the first one is taken");
+    }
+    // The folder first: the preview then ends on the icon that is about to be applied.
+    if (!folders.empty())
+        SelectFolderPath(folders.front());
+    if (!IsLoaded())
+        return; // closed while the drive root's message was open
+    if (!files.empty())
+        SelectIconPath(files.front());
+    if (refusals.empty())
+        return;
+    std::wstring text = L"Tessaline can't use:\n";
+    for (const std::wstring& line : refusals)
+        text += L"\n" + line;
+    ShowMessage(text, L"Error", MB_OK | MB_ICONERROR);
+}
+
+void frmMain::FolderMenu_Click()
+{
+    Busy busy(m_busy);
+    if (DWORD error = TheHost().SetInFolderMenu(!TheHost().InFolderMenu()))
+        ShowMessage(FailureLine(L"The folder menu", L"could not be changed", error), L"Error",
+                    MB_OK | MB_ICONERROR);
 }
 
 void frmMain::lblCopyright_Click()

@@ -5,6 +5,8 @@
 #include "ui/about/frmAbout.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class frmMain : public Form
 {
@@ -29,19 +31,43 @@ class frmMain : public Form
 
     // Enables Apply exactly when both boxes hold text (blanks count as text).
     void UpdateApplyButton();
-    // Puts a chosen icon file into the icon box and previews it, whichever way it came (the
-    // open dialog, a drop, an argument). A file holding several icons opens the system's icon
-    // chooser: its choice goes in as "path,index", its cancel changes nothing, and without a
-    // chooser the first icon goes in. Any other file but an ".ico" goes in with index 0.
-    void IconFileChosen(const std::wstring& path);
     // The About window, once the notice has been clicked: one instance for the process.
     frmAbout* About() const { return m_about.get(); }
 
+    // What happens with folders and files beyond the first of each kind.
+    enum class ExtraPaths
+    {
+        Ignored,  // a drop: the first of each kind is taken
+        Reported, // arguments: named in the message about what could not be used
+    };
+    // Dropped items or arguments (full paths): a shortcut stands for its target, the first
+    // folder is taken as if picked, then the first file as if chosen in the open dialog. What
+    // can't be used is named in one message.
+    void OpenPaths(const std::vector<std::wstring>& paths, ExtraPaths extras);
+
+    // The system-menu command that shows or hides the program in the folder menu.
+    static constexpr UINT kFolderMenuCommand = 0x0010;
+
   protected:
     void OnInitialize() override;
+    void OnLoad() override;
     void OnEvent(int row, FormEvent event) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    // Counts the handlers running: while one runs a modal window is open, and drops are refused.
+    class Busy
+    {
+      public:
+        explicit Busy(int& count) : m_count(count) { ++m_count; }
+        ~Busy() { --m_count; }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+      private:
+        int& m_count;
+    };
+
     void ShowMessage(const std::wstring& text, const std::wstring& title, UINT style);
     // Empty preview and boxes, Remove disabled: the state after an apply or a removal.
     void ResetAfterChange();
@@ -50,8 +76,16 @@ class frmMain : public Form
     void cmdFolder_Click();
     void cmdIcon_Click();
     void lblCopyright_Click();
+    // What a picked folder and a chosen icon file do, whichever way they came. A file holding
+    // several icons opens the system's icon chooser: its choice goes in as "path,index", its
+    // cancel changes nothing, and without a chooser the first icon goes in. Any other file but an
+    // ".ico" goes in with index 0.
+    void SelectFolderPath(const std::wstring& path);
+    void SelectIconPath(const std::wstring& path);
+    void FolderMenu_Click();
 
     std::unique_ptr<frmAbout> m_about;
+    int m_busy = 0;
 };
 
 const FormDesign& frmMainDesign();

@@ -1,0 +1,156 @@
+#include "cli/Batch.h"
+
+#include "cli/Console.h"
+#include "engine/FolderIcon.h"
+#include "engine/IconMessages.h"
+#include "engine/PathCheck.h"
+#include "runtime/Host.h"
+
+#include <string>
+#include <vector>
+
+namespace
+{
+// The most failures one message box lists; the console gets every one.
+constexpr size_t kLinesInBox = 20;
+
+// Failures as they come: each on the console at once, or kept for one message box at the end.
+class Report
+{
+  public:
+    Report(Host& host, bool quiet) : m_host(host), m_quiet(quiet) {}
+
+    void Failure(const std::wstring& line)
+    {
+        if (m_console)
+            m_console.Write(line + L"\r\n");
+        m_lines.push_back(line);
+    }
+
+    // The exit code; after failures, the summary follows them on the console or heads the box.
+    int Finish(const std::wstring& summary)
+    {
+        if (m_lines.empty())
+            return kExitDone;
+        if (m_console)
+        {
+            m_console.Write(summary + L"\r\n");
+            return kExitFailed;
+        }
+        std::wstring text = summary + L"\r\n";
+        for (size_t i = 0; i < m_lines.size() && i < kLinesInBox; ++i)
+            text += L"\r\n" + m_lines[i];
+        if (m_lines.size() > kLinesInBox)
+            text += L"\r\n... and " + std::to_wstring(m_lines.size() - kLinesInBox) + L" more.";
+        Say(text, MB_ICONERROR);
+        return kExitFailed;
+    }
+
+    void Say(const std::wstring& text, UINT icon)
+    {
+        if (m_console)
+            m_console.Write(text);
+        else if (!m_quiet)
+            m_host.ShowMessage(nullptr, text, L"Tessaline", MB_OK | icon);
+    }
+
+  private:
+    Host& m_host;
+    bool m_quiet;
+    ConsoleOutput m_console;
+    std::vector<std::wstring> m_lines;
+};
+
+// Empty when the engine changed the folder, otherwise the line that says why it did not.
+std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
+{
+    switch (result.status)
+    {
+    case IconStatus::Ok:
+        return L"";
+    case IconStatus::WriteFailed:
+        return FailureLine(result.path, L"could not be written", result.error);
+    case IconStatus::ControlCharacter:
+        return FailureLine(folder, L"holds a tab, a line break or another control character",
+                           ERROR_INVALID_NAME);
+    case IconStatus::DriveRoot:
+        return RefusalLine(folder, {PathKind::DriveRoot, ERROR_SUCCESS}, PathRole::Folder);
+    case IconStatus::RelativeFolder:
+        return FailureLine(folder, L"not a full path", ERROR_BAD_PATHNAME);
+    case IconStatus::NotSettingsFile:
+        return FailureLine(result.path,
+                           L"is no settings file to change: " + IniFaultText(result.fault),
+                           ERROR_INVALID_DATA);
+    case IconStatus::IconIndexMissing:
+    case IconStatus::IconIndexTooLarge:
+    case IconStatus::IconFileMissing:
+    case IconStatus::NotAnIconFile:
+    case IconStatus::NoIcons:
+    case IconStatus::IconIndexPastEnd:
+    case IconStatus::NoSuchIconResource:
+        return ApplyMessage(result, L"").text;
+    case IconStatus::MissingInput:
+    case IconStatus::EmptyFolder:
+        break;
+    }
+    return FailureLine(folder, L"not found", ERROR_PATH_NOT_FOUND);
+}
+
+int ChangeFolders(const CommandLine& command, Report& report)
+{
+    const bool apply = command.action == CommandAction::Apply;
+    auto folder = command.paths.begin();
+    std::wstring icon;
+    if (apply)
+    {
+        icon = *folder++;
+        std::wstring refusal = RefusalLine(icon, CheckPath(icon), PathRole::Icon);
+        if (!refusal.empty())
+        {
+            report.Failure(refusal);
+            return report.Finish(L"No folder was changed.");
+        }
+    }
+    const size_t count = static_cast<size_t>(command.paths.end() - folder);
+    size_t failed = 0;
+    for (; folder != command.paths.end(); ++folder)
+    {
+        std::wstring line = RefusalLine(*folder, CheckPath(*folder), PathRole::Folder);
+        if (line.empty())
+            line = ResultLine(*folder,
+                              apply ? ApplyFolderIcon(*folder, icon) : RemoveFolderIcon(*folder));
+        if (!line.empty())
+        {
+            report.Failure(line);
+            ++failed;
+        }
+    }
+    return report.Finish(std::to_wstring(failed) + L" of " + std::to_wstring(count) +
+                         L" folders could not be changed.");
+}
+} // namespace
+
+int RunBatch(const CommandLine& command, Host& host)
+{
+    Report report(host, command.quiet);
+    switch (command.action)
+    {
+    case CommandAction::ShowUsage:
+        report.Say(UsageText(), MB_ICONINFORMATION);
+        return kExitUsage;
+    case CommandAction::WrongUsage:
+        report.Say(command.problem + L"\r\n\r\n" + UsageText(), MB_ICONERROR);
+        return kExitUsage;
+    case CommandAction::Register:
+    case CommandAction::Unregister:
+        if (DWORD error = host.SetInFolderMenu(command.action == CommandAction::Register))
+            report.Failure(FailureLine(L"The folder menu", L"could not be changed", error));
+        return report.Finish(L"Nothing was changed.");
+    case CommandAction::Apply:
+    case CommandAction::Remove:
+        return ChangeFolders(command, report);
+    case CommandAction::OpenWindow:
+        break;
+    }
+    return kExitUsage;
+}

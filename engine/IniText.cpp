@@ -1,0 +1,186 @@
+#include "engine/IniText.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace
+{
+const std::string kUtf16Bom("\xFF\xFE", 2);
+constexpr wchar_t kBlanks[] = L" \t";
+
+bool StartsWithUtf16Bom(const std::string& bytes)
+{
+    return bytes.compare(0, kUtf16Bom.size(), kUtf16Bom) == 0;
+}
+
+std::wstring FromAnsi(const std::string& ansi)
+{
+    if (ansi.empty())
+        return std::wstring();
+    const int size = static_cast<int>(ansi.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, &text[0], length);
+    return text;
+}
+
+// Calls onLine(text, ending) for each line. A line ends at CR LF, at a lone LF or at a lone CR;
+// the last one may have no ending.
+template <class Char, class OnLine>
+void SplitLines(const std::basic_string<Char>& text, OnLine onLine)
+{
+    size_t start = 0;
+    while (start < text.size())
+    {
+        size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        size_t next = end;
+        if (next < text.size() && text[next] == '\r')
+            ++next;
+        if (next < text.size() && text[next] == '\n')
+            ++next;
+        onLine(text.substr(start, end - start), text.substr(end, next - end));
+        start = next;
+    }
+}
+
+std::wstring Trimmed(const std::wstring& text)
+{
+    const size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+} // namespace
+
+IniFault CheckIniBytes(const std::string& bytes)
+{
+    if (bytes.size() > kMaxIniBytes)
+        return IniFault::TooLarge;
+    if (StartsWithUtf16Bom(bytes))
+        return bytes.size() % 2 != 0 ? IniFault::OddLength : IniFault::None;
+    return bytes.find('\0') == std::string::npos ? IniFault::None : IniFault::NulByte;
+}
+
+bool ToAnsiExactly(const std::wstring& text, std::string& ansi)
+{
+    ansi.clear();
+    if (text.empty())
+        return true;
+    const UINT codePage = GetACP();
+    // UTF-7 and UTF-8 take neither flag; the round trip below catches what they cannot carry.
+    const bool takesFlags = codePage != CP_UTF7 && codePage != CP_UTF8;
+    const DWORD flags = takesFlags ? WC_NO_BEST_FIT_CHARS : 0;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultFlag = takesFlags ? &usedDefault : nullptr;
+    const int length = static_cast<int>(text.size());
+    int size = WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr,
+                                   usedDefaultFlag);
+    if (size <= 0 || usedDefault)
+        return false;
+    ansi.assign(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(codePage, flags, text.data(), length, &ansi[0], size, nullptr, nullptr);
+
+    std::wstring back(text.size(), L'\0');
+    int backLength = MultiByteToWideChar(codePage, 0, ansi.data(), size, &back[0], length);
+    return backLength == length && back == text;
+}
+
+std::string ToUtf16Le(const std::wstring& text)
+{
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (wchar_t unit : text)
+    {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+IniLineKind KindOf(const std::wstring& text)
+{
+    const std::wstring trimmed = Trimmed(text);
+    if (trimmed.empty())
+        return IniLineKind::Blank;
+    if (trimmed[0] == L';')
+        return IniLineKind::Comment;
+    if (trimmed[0] == L'[' && trimmed.find(L']') != std::wstring::npos)
+        return IniLineKind::Section;
+    return IniLineKind::Key;
+}
+
+std::wstring NameOf(const std::wstring& text)
+{
+    const std::wstring trimmed = Trimmed(text);
+    if (KindOf(trimmed) == IniLineKind::Section)
+        return Trimmed(trimmed.substr(1, trimmed.rfind(L']') - 1));
+    return Trimmed(trimmed.substr(0, trimmed.find(L'=')));
+}
+
+bool SameName(const std::wstring& name, std::wstring_view other)
+{
+    const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
+    return std::equal(name.begin(), name.end(), other.begin(), other.end(),
+                      [&](wchar_t a, wchar_t b) { return fold(a) == fold(b); });
+}
+
+IniText::IniText(const std::string& bytes) : m_utf16(StartsWithUtf16Bom(bytes))
+{
+    if (!m_utf16)
+    {
+        SplitLines(bytes, [this](const std::string& text, const std::string& ending) {
+            m_lines.push_back({FromAnsi(text), std::wstring(ending.begin(), ending.end()), text});
+        });
+        return;
+    }
+    std::wstring units;
+    for (size_t i = kUtf16Bom.size(); i + 1 < bytes.size(); i += 2)
+    {
+        const auto low = static_cast<unsigned char>(bytes[i]);
+        const auto high = static_cast<unsigned char>(bytes[i + 1]);
+        units.push_back(static_cast<wchar_t>(low | high << 8));
+    }
+    SplitLines(units, [this](const std::wstring& text, const std::wstring& ending) {
+        m_lines.push_back({text, ending, ToUtf16Le(text)});
+    });
+}
+
+std::string IniText::Bytes() const
+{
+    std::string bytes = m_utf16 ? kUtf16Bom : std::string();
+    for (const IniLine& line : m_lines)
+        bytes += line.bytes + Encode(line.ending);
+    return bytes;
+}
+
+bool IniText::CanHold(const std::wstring& text) const
+{
+    std::string ansi;
+    return m_utf16 || ToAnsiExactly(text, ansi);
+}
+
+void IniText::ToUtf16()
+{
+    if (m_utf16)
+        return;
+    m_utf16 = true;
+    for (IniLine& line : m_lines)
+        line.bytes = ToUtf16Le(line.text);
+}
+
+std::string IniText::Encode(const std::wstring& text) const
+{
+    if (m_utf16)
+        return ToUtf16Le(text);
+    std::string ansi;
+    ToAnsiExactly(text, ansi);
+    return ansi;
+}
+
+IniLine IniText::NewLine(const std::wstring& text) const
+{
+    return IniLine{text, L"\r\n", Encode(text)};
+}
