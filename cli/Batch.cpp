@@ -81,13 +81,7 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
         return FailureLine(result.path,
                            L"is no settings file to change: " + IniFaultText(result.fault),
                            ERROR_INVALID_DATA);
-    case IconStatus::IconIndexMissing:
-    case IconStatus::IconIndexTooLarge:
-    case IconStatus::IconFileMissing:
-    case IconStatus::NotAnIconFile:
-    case IconStatus::NoIcons:
-    case IconStatus::IconIndexPastEnd:
-    case IconStatus::NoSuchIconResource:
+    case IconStatus::IconRefused:
         return ApplyMessage(result, L"").text;
     case IconStatus::MissingInput:
     case IconStatus::EmptyFolder:

@@ -171,8 +171,9 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
     if (result.status != IconStatus::Ok)
         return result;
     const IconEntry icon = MakeIconEntry(folderText, iconText);
-    if (icon.status != IconStatus::Ok)
-        return IconResult{icon.status, ERROR_SUCCESS, iconText, IniFault::None, icon.iconCount};
+    if (icon.problem != IconProblem::None)
+        return IconResult{IconStatus::IconRefused, ERROR_SUCCESS, iconText,
+                          IniFault::None,          icon.problem,  icon.iconCount};
     const std::optional<std::string>& existing = target.existing;
     result =
         PutInPlace(target, existing ? AppliedDesktopIni(*existing, icon) : DesktopIniBytes(icon));

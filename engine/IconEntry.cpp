@@ -36,19 +36,19 @@ IconTextSplit Split(const std::wstring& folderText, const std::wstring& iconText
     return split;
 }
 
-IconStatus Examine(const std::wstring& path, int index, int* count)
+IconProblem Examine(const std::wstring& path, int index, int* count)
 {
     if (!IsFile(path))
-        return IconStatus::IconFileMissing;
+        return IconProblem::FileMissing;
     *count = IconCount(path);
     if (*count == 0)
-        return IsProgramFile(path) ? IconStatus::NoIcons : IconStatus::NotAnIconFile;
+        return IsProgramFile(path) ? IconProblem::NoIcons : IconProblem::NotAnIconFile;
     if (index >= 0)
-        return index < *count ? IconStatus::Ok : IconStatus::IconIndexPastEnd;
+        return index < *count ? IconProblem::None : IconProblem::IndexPastEnd;
     HICON large = nullptr;
     ExtractIconExW(path.c_str(), index, &large, nullptr, 1);
     UniqueHicon icon(large);
-    return icon ? IconStatus::Ok : IconStatus::NoSuchIconResource;
+    return icon ? IconProblem::None : IconProblem::NoSuchResource;
 }
 
 // The full path with short (8.3) names made long; as it was where the system can't tell.
@@ -101,15 +101,15 @@ IconEntry MakeIconEntry(const std::wstring& folderText, const std::wstring& icon
     switch (split.kind)
     {
     case IndexKind::Empty:
-        entry.status = IconStatus::IconIndexMissing;
+        entry.problem = IconProblem::IndexMissing;
         return entry;
     case IndexKind::Overflow:
-        entry.status = IconStatus::IconIndexTooLarge;
+        entry.problem = IconProblem::IndexTooLarge;
         return entry;
     case IndexKind::Integer:
-        entry.status = Examine(ResolveIconPath(split.location.path, folderText),
-                               split.location.index, &entry.iconCount);
-        if (entry.status != IconStatus::Ok)
+        entry.problem = Examine(ResolveIconPath(split.location.path, folderText),
+                                split.location.index, &entry.iconCount);
+        if (entry.problem != IconProblem::None)
             return entry;
         break;
     case IndexKind::None:

@@ -8,11 +8,11 @@
 
 struct IconEntry
 {
-    IconStatus status = IconStatus::Ok; // Ok, or the reason the icon text is refused
-    std::wstring resource;              // IconResource: file, a comma, index
-    std::wstring file;                  // IconFile
-    std::wstring index;                 // IconIndex, in plain decimal
-    int iconCount = 0;                  // the icons in the file, for an IconIndexPastEnd
+    IconProblem problem = IconProblem::None; // None, or why the icon text is refused
+    std::wstring resource;                   // IconResource: file, a comma, index
+    std::wstring file;                       // IconFile
+    std::wstring index;                      // IconIndex, in plain decimal
+    int iconCount = 0;                       // the icons in the file, for an IndexPastEnd
 };
 
 // "path,index" (an integer after the last comma, as the shell reads it) names the icon at index

@@ -47,31 +47,32 @@ IconMessage IconRefusalMessage(const IconResult& result)
 {
     const std::wstring quoted = L"\"" + result.path + L"\"";
     std::wstring text;
-    switch (result.status)
+    switch (result.problem)
     {
-    case IconStatus::IconIndexMissing:
+    case IconProblem::IndexMissing:
         text = quoted + L" ends in a comma with no icon number after it.";
         break;
-    case IconStatus::IconIndexTooLarge:
+    case IconProblem::IndexTooLarge:
         text = L"The icon number in " + quoted + L" is too large.";
         break;
-    case IconStatus::IconFileMissing:
+    case IconProblem::FileMissing:
         text = L"The file named in " + quoted + L" can't be found.";
         break;
-    case IconStatus::NotAnIconFile:
+    case IconProblem::NotAnIconFile:
         text =
             L"The file named in " + quoted + L" is not an icon file, a program or an icon library.";
         break;
-    case IconStatus::NoIcons:
+    case IconProblem::NoIcons:
         text = L"The file named in " + quoted + L" holds no icons.";
         break;
-    case IconStatus::IconIndexPastEnd:
+    case IconProblem::IndexPastEnd:
         text = L"The file named in " + quoted + L" holds " + std::to_wstring(result.iconCount) +
                (result.iconCount == 1
                     ? L" icon, number 0."
                     : L" icons, numbered 0 to " + std::to_wstring(result.iconCount - 1) + L".");
         break;
-    default:
+    case IconProblem::NoSuchResource:
+    case IconProblem::None:
         text = L"The file named in " + quoted + L" has no icon resource with that number.";
         break;
     }
@@ -111,13 +112,7 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
         return DriveRootMessage();
     case IconStatus::RelativeFolder:
         return RelativeFolderMessage();
-    case IconStatus::IconIndexMissing:
-    case IconStatus::IconIndexTooLarge:
-    case IconStatus::IconFileMissing:
-    case IconStatus::NotAnIconFile:
-    case IconStatus::NoIcons:
-    case IconStatus::IconIndexPastEnd:
-    case IconStatus::NoSuchIconResource:
+    case IconStatus::IconRefused:
         return IconRefusalMessage(result);
     case IconStatus::MissingInput:
     case IconStatus::EmptyFolder:
@@ -142,7 +137,11 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
         return ControlCharacterMessage();
     case IconStatus::RelativeFolder:
         return RelativeFolderMessage();
-    default: // a removal that ran; a removal never looks at an icon
+    case IconStatus::Ok:
+    case IconStatus::MissingInput:
+    case IconStatus::WriteFailed:
+    case IconStatus::NotSettingsFile:
+    case IconStatus::IconRefused:
         break;
     }
     return std::nullopt;

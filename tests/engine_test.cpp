@@ -30,6 +30,7 @@ namespace
 constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 const std::wstring kIcon = L"D:\\Icons\\star.ico";
+constexpr IconStatus kIconRefused = IconStatus::IconRefused;
 
 bool RunningOnWine()
 {
@@ -647,7 +648,8 @@ struct RefusalCase
     std::wstring folderSuffix; // appended to a real folder's path
     std::wstring icon;
     IconStatus expected;
-    const wchar_t* folderLiteral = nullptr; // the whole folder text, instead of a real folder
+    const wchar_t* folderLiteral = nullptr;  // the whole folder text, instead of a real folder
+    IconProblem problem = IconProblem::None; // why an IconRefused is refused
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* out)
@@ -671,7 +673,9 @@ TEST_P(ApplyRefusalTest, ChangesNothing)
     const Snapshot before = TakeSnapshot(temp.Path());
     const DWORD rootIni = Attributes(L"\\desktop.ini");
 
-    EXPECT_EQ(ApplyFolderIcon(folderText, Fill(c.icon, temp, folder)).status, c.expected);
+    const IconResult result = ApplyFolderIcon(folderText, Fill(c.icon, temp, folder));
+    EXPECT_EQ(result.status, c.expected);
+    EXPECT_EQ(result.problem, c.problem);
 
     EXPECT_EQ(TakeSnapshot(temp.Path()), before);
     EXPECT_EQ(Attributes(L"\\desktop.ini"), rootIni) << "the current drive's root is untouched";
@@ -690,16 +694,20 @@ INSTANTIATE_TEST_SUITE_P(
                     IconStatus::ControlCharacter},
         RefusalCase{"TabInFolder", false, L"\t", kIcon, IconStatus::ControlCharacter},
         RefusalCase{"U001FInFolder", false, L"\x1F", kIcon, IconStatus::ControlCharacter},
-        RefusalCase{"NothingAfterTheComma", false, L"", kIcon + L",", IconStatus::IconIndexMissing},
-        RefusalCase{"IndexBeyond32Bits", false, L"", L"{lib},2147483648",
-                    IconStatus::IconIndexTooLarge},
-        RefusalCase{"IndexedFileMissing", false, L"", L"{folder}\\missing.dll,1",
-                    IconStatus::IconFileMissing},
-        RefusalCase{"NotAnIconFile", false, L"", L"desktop.ini,0", IconStatus::NotAnIconFile},
+        RefusalCase{"NothingAfterTheComma", false, L"", kIcon + L",", kIconRefused, nullptr,
+                    IconProblem::IndexMissing},
+        RefusalCase{"IndexBeyond32Bits", false, L"", L"{lib},2147483648", kIconRefused, nullptr,
+                    IconProblem::IndexTooLarge},
+        RefusalCase{"IndexedFileMissing", false, L"", L"{folder}\\missing.dll,1", kIconRefused,
+                    nullptr, IconProblem::FileMissing},
+        RefusalCase{"NotAnIconFile", false, L"", L"desktop.ini,0", kIconRefused, nullptr,
+                    IconProblem::NotAnIconFile},
         RefusalCase{"LibraryWithoutIcons", false, L"", L"%SystemRoot%\\system32\\kernel32.dll,0",
-                    IconStatus::NoIcons},
-        RefusalCase{"IndexPastTheLastIcon", false, L"", L"{lib},4", IconStatus::IconIndexPastEnd},
-        RefusalCase{"NoSuchResourceId", false, L"", L"{lib},-100", IconStatus::NoSuchIconResource},
+                    kIconRefused, nullptr, IconProblem::NoIcons},
+        RefusalCase{"IndexPastTheLastIcon", false, L"", L"{lib},4", kIconRefused, nullptr,
+                    IconProblem::IndexPastEnd},
+        RefusalCase{"NoSuchResourceId", false, L"", L"{lib},-100", kIconRefused, nullptr,
+                    IconProblem::NoSuchResource},
         RefusalCase{"DriveRoot", false, L"", kIcon, IconStatus::DriveRoot, L"C:\\"},
         RefusalCase{"DriveLetterAlone", false, L"", kIcon, IconStatus::DriveRoot, L"c:"},
         RefusalCase{"UpToTheRoot", false, L"", kIcon, IconStatus::DriveRoot, L"C:\\x\\.."},
@@ -844,16 +852,21 @@ TEST(IconMessagesTest, EachOutcomeHasItsMessage)
               L"UTF-16 text with an odd number of bytes. Nothing was changed.");
     EXPECT_EQ(RemoveMessage(bad, L"")->title, L"Error");
 
-    const IconResult pastEnd{IconStatus::IconIndexPastEnd, ERROR_SUCCESS, L"D:\\lib.dll,7",
-                             IniFault::None, 4};
+    const IconResult pastEnd{kIconRefused,
+                             ERROR_SUCCESS,
+                             L"D:\\lib.dll,7",
+                             IniFault::None,
+                             IconProblem::IndexPastEnd,
+                             4};
     EXPECT_EQ(ApplyMessage(pastEnd, L"").text,
               L"The file named in \"D:\\lib.dll,7\" holds 4 icons, numbered 0 to 3. Nothing was "
               L"changed.");
-    for (IconStatus refused :
-         {IconStatus::IconIndexMissing, IconStatus::IconIndexTooLarge, IconStatus::IconFileMissing,
-          IconStatus::NotAnIconFile, IconStatus::NoIcons, IconStatus::NoSuchIconResource})
+    for (IconProblem problem :
+         {IconProblem::IndexMissing, IconProblem::IndexTooLarge, IconProblem::FileMissing,
+          IconProblem::NotAnIconFile, IconProblem::NoIcons, IconProblem::NoSuchResource})
     {
-        const IconMessage shown = ApplyMessage(IconResult{refused, ERROR_SUCCESS, L"x,9"}, L"");
+        const IconResult refused{kIconRefused, ERROR_SUCCESS, L"x,9", IniFault::None, problem};
+        const IconMessage shown = ApplyMessage(refused, L"");
         EXPECT_NE(shown.text.find(L"\"x,9\""), std::wstring::npos) << shown.text;
         EXPECT_EQ(shown.title, L"Error");
         EXPECT_EQ(shown.style, static_cast<UINT>(MB_ICONERROR));
