@@ -82,6 +82,15 @@ IconResult WriteFailed(DWORD error, const std::wstring& path)
     return IconResult{IconStatus::WriteFailed, error, path, IniFault::None};
 }
 
+IconResult IconRefused(const std::wstring& iconText, const IconEntry& icon)
+{
+    IconResult result = Status(IconStatus::IconRefused);
+    result.path = iconText;
+    result.problem = icon.problem;
+    result.iconCount = icon.iconCount;
+    return result;
+}
+
 IconResult NotSettingsFile(IniFault fault, const std::wstring& path)
 {
     return IconResult{IconStatus::NotSettingsFile, ERROR_SUCCESS, path, fault};
@@ -172,8 +181,7 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
         return result;
     const IconEntry icon = MakeIconEntry(folderText, iconText);
     if (icon.problem != IconProblem::None)
-        return IconResult{IconStatus::IconRefused, ERROR_SUCCESS, iconText,
-                          IniFault::None,          icon.problem,  icon.iconCount};
+        return IconRefused(iconText, icon);
     const std::optional<std::string>& existing = target.existing;
     result =
         PutInPlace(target, existing ? AppliedDesktopIni(*existing, icon) : DesktopIniBytes(icon));

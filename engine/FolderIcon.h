@@ -37,9 +37,9 @@ enum class IconProblem
 struct IconResult
 {
     IconStatus status = IconStatus::Ok;
-    DWORD error = ERROR_SUCCESS; // the Windows error number of a WriteFailed
-    std::wstring path; // the path that a WriteFailed or NotSettingsFile concerns; the icon text
-                       // of an IconRefused
+    DWORD error = ERROR_SUCCESS;             // the Windows error number of a WriteFailed
+    std::wstring path;                       // a WriteFailed's or NotSettingsFile's path; the
+                                             // icon text of an IconRefused
     IniFault fault = IniFault::None;         // why a NotSettingsFile is none
     IconProblem problem = IconProblem::None; // why an IconRefused is refused
     int iconCount = 0;                       // the icons that the file holds, for an IndexPastEnd
