@@ -82,6 +82,8 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
         return FailureLine(result.path,
                            L"is no settings file to change: " + IniFaultText(result.fault),
                            ERROR_INVALID_DATA);
+    case IconStatus::IconRefused:
+        return ApplyMessage(result, L"").text;
     case IconStatus::MissingInput:
     case IconStatus::EmptyFolder:
         break;

@@ -13,32 +13,32 @@ std::wstring FolderAttributePath(const std::wstring& folderText)
     return folderText + L"\\";
 }
 
-std::vector<std::wstring> IconBlock(const std::wstring& iconText)
+std::vector<std::wstring> IconBlock(const IconEntry& icon)
 {
     // Windows 7 and later read IconResource; XP reads IconFile and IconIndex.
     return {
         L";for Windows 7/8/8.1",
-        L"IconResource=" + iconText + L",0",
+        L"IconResource=" + icon.resource,
         L"",
         L";for Windows XP",
-        L"IconFile=" + iconText,
-        L"IconIndex=0",
+        L"IconFile=" + icon.file,
+        L"IconIndex=" + icon.index,
         L"",
         std::wstring(kProductComment) + VersionText(),
     };
 }
 
-std::wstring DesktopIniText(const std::wstring& iconText)
+std::wstring DesktopIniText(const IconEntry& icon)
 {
     std::wstring text = L"[" + std::wstring(kShellSection) + L"]\r\n";
-    for (const std::wstring& line : IconBlock(iconText))
+    for (const std::wstring& line : IconBlock(icon))
         text += line + L"\r\n";
     return text;
 }
 
-std::string DesktopIniBytes(const std::wstring& iconText)
+std::string DesktopIniBytes(const IconEntry& icon)
 {
-    const std::wstring text = DesktopIniText(iconText);
+    const std::wstring text = DesktopIniText(icon);
     std::string ansi;
     if (ToAnsiExactly(text, ansi))
         return ansi;

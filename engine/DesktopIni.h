@@ -1,6 +1,8 @@
 #pragma once
 // The folder's "desktop.ini": where it lies and what Tessaline writes into it.
 
+#include "engine/IconEntry.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +20,12 @@ std::wstring IniPath(const std::wstring& folderText);
 std::wstring FolderAttributePath(const std::wstring& folderText);
 
 // Tessaline's own lines for one icon, the ones that follow the section's header.
-std::vector<std::wstring> IconBlock(const std::wstring& iconText);
+std::vector<std::wstring> IconBlock(const IconEntry& icon);
 
 // The nine lines for one icon (the header and the block), each ending CR LF.
-std::wstring DesktopIniText(const std::wstring& iconText);
+std::wstring DesktopIniText(const IconEntry& icon);
 
 // The file's bytes: the text in the system's ANSI code page, without a byte-order mark, when every
 // character converts exactly; otherwise UTF-16 LE with a byte-order mark, which the profile
 // functions and the shell read as well, so that no character of the icon path is changed.
-std::string DesktopIniBytes(const std::wstring& iconText);
+std::string DesktopIniBytes(const IconEntry& icon);

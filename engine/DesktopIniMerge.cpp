@@ -65,12 +65,12 @@ bool IsBlockLine(const std::wstring& text, const std::wstring& ours)
 
 size_t BlockSize()
 {
-    return IconBlock(L"").size();
+    return IconBlock(IconEntry()).size();
 }
 
 bool IsBlockAt(const Lines& lines, size_t at)
 {
-    const std::vector<std::wstring> block = IconBlock(L"");
+    const std::vector<std::wstring> block = IconBlock(IconEntry());
     if (lines.size() - at < block.size())
         return false;
     return std::equal(
@@ -106,15 +106,15 @@ bool HoldsOnlyTessalinesLines(const Lines& lines)
 }
 } // namespace
 
-std::string AppliedDesktopIni(const std::string& existing, const std::wstring& iconText)
+std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon)
 {
     IniText ini(existing);
     Lines& lines = ini.Lines();
     TakeOutBlock(lines);
     if (HoldsOnlyTessalinesLines(lines))
-        return DesktopIniBytes(iconText);
+        return DesktopIniBytes(icon);
 
-    const std::vector<std::wstring> texts = IconBlock(iconText);
+    const std::vector<std::wstring> texts = IconBlock(icon);
     if (!std::all_of(texts.begin(), texts.end(),
                      [&](const std::wstring& text) { return ini.CanHold(text); }))
         ini.ToUtf16();

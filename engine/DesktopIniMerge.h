@@ -2,6 +2,8 @@
 // Tessaline's lines in a desktop.ini that Windows and other programs write too: put in and taken
 // out again without changing a byte of any line that isn't Tessaline's.
 
+#include "engine/IconEntry.h"
+
 #include <optional>
 #include <string>
 
@@ -11,9 +13,10 @@
 // set aside as comments that a removal brings back. A file that holds nothing but Tessaline's
 // lines, section headers of that name and blank lines becomes the nine lines of a new file.
 // existing must pass CheckIniBytes.
-std::string AppliedDesktopIni(const std::string& existing, const std::wstring& iconText);
+std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon);
 
 // The file after a removal: Tessaline's block and a header that only it needed taken out, or,
 // without the block, the icon keys that someone else set; the keys set aside brought back.
-// Nothing when neither a key nor a comment is left, and the file is to go. existing must pass CheckIniBytes.
+// Nothing when neither a key nor a comment is left, and the file is to go. existing must pass
+// CheckIniBytes.
 std::optional<std::string> RemovedDesktopIni(const std::string& existing);

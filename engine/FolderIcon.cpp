@@ -6,6 +6,7 @@
 #include "engine/DesktopIni.h"
 #include "engine/DesktopIniMerge.h"
 #include "engine/FolderPath.h"
+#include "engine/IconEntry.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
 #include "runtime/UniqueAny.h"
@@ -79,6 +80,15 @@ IconStatus FolderTextStatus(const std::wstring& folderText)
 IconResult WriteFailed(DWORD error, const std::wstring& path)
 {
     return IconResult{IconStatus::WriteFailed, error, path, IniFault::None};
+}
+
+IconResult IconRefused(const std::wstring& iconText, const IconEntry& icon)
+{
+    IconResult result = Status(IconStatus::IconRefused);
+    result.path = iconText;
+    result.problem = icon.problem;
+    result.iconCount = icon.iconCount;
+    return result;
 }
 
 IconResult NotSettingsFile(IniFault fault, const std::wstring& path)
@@ -169,9 +179,12 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
     IconResult result = Examine(folderText, target);
     if (result.status != IconStatus::Ok)
         return result;
+    const IconEntry icon = MakeIconEntry(folderText, iconText);
+    if (icon.problem != IconProblem::None)
+        return IconRefused(iconText, icon);
     const std::optional<std::string>& existing = target.existing;
-    result = PutInPlace(target, existing ? AppliedDesktopIni(*existing, iconText)
-                                         : DesktopIniBytes(iconText));
+    result =
+        PutInPlace(target, existing ? AppliedDesktopIni(*existing, icon) : DesktopIniBytes(icon));
     if (result.status != IconStatus::Ok)
         return result;
 

@@ -18,14 +18,31 @@ enum class IconStatus
     RelativeFolder,   // the folder text is not a full path: nothing touched
     WriteFailed,      // the file could not be read or written: the folder is as it was
     NotSettingsFile,  // the desktop.ini is no settings file to change: nothing touched
+    IconRefused,      // the icon text names no icon that can be written: nothing touched
+};
+
+// Why an icon text that names an icon by its index is refused.
+enum class IconProblem
+{
+    None,
+    IndexMissing,   // "path," with nothing after the comma
+    IndexTooLarge,  // an index that does not fit in 32 bits
+    FileMissing,    // no such file
+    NotAnIconFile,  // neither an icon file nor a program or icon library
+    NoIcons,        // a program or library without icons
+    IndexPastEnd,   // an index at or past the file's number of icons
+    NoSuchResource, // a negative index: no icon resource with that id
 };
 
 struct IconResult
 {
     IconStatus status = IconStatus::Ok;
-    DWORD error = ERROR_SUCCESS;     // the Windows error number of a WriteFailed
-    std::wstring path;               // the path that a WriteFailed or NotSettingsFile concerns
-    IniFault fault = IniFault::None; // why a NotSettingsFile is none
+    DWORD error = ERROR_SUCCESS;             // the Windows error number of a WriteFailed
+    std::wstring path;                       // a WriteFailed's or NotSettingsFile's path; the
+                                             // icon text of an IconRefused
+    IniFault fault = IniFault::None;         // why a NotSettingsFile is none
+    IconProblem problem = IconProblem::None; // why an IconRefused is refused
+    int iconCount = 0;                       // the icons that the file holds, for an IndexPastEnd
 };
 
 // Gives the folder the icon: Tessaline's lines go into its "desktop.ini", every other line of an
@@ -36,6 +53,6 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
 
 // Takes Tessaline's lines out of the folder's "desktop.ini" and brings back the icon keys they
 // set aside; without them, takes away the icon that the file names. A file left without keys or
-// comments is deleted and the folder loses its read-only mark; otherwise the rest is written back as safely
-// as an apply writes, and the file and the folder keep their marks.
+// comments is deleted and the folder loses its read-only mark; otherwise the rest is written back
+// as safely as an apply writes, and the file and the folder keep their marks.
 IconResult RemoveFolderIcon(const std::wstring& folderText);

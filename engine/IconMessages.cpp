@@ -43,6 +43,43 @@ IconMessage RelativeFolderMessage()
     return {L"Please give the folder's full path, such as C:\\Photos. Nothing was changed.",
             L"Error", kErrorStyle};
 }
+
+// Why an icon text naming an icon by its index was refused.
+IconMessage IconRefusalMessage(const IconResult& result)
+{
+    const std::wstring quoted = L"\"" + result.path + L"\"";
+    std::wstring text;
+    switch (result.problem)
+    {
+    case IconProblem::IndexMissing:
+        text = quoted + L" ends in a comma with no icon number after it.";
+        break;
+    case IconProblem::IndexTooLarge:
+        text = L"The icon number in " + quoted + L" is too large.";
+        break;
+    case IconProblem::FileMissing:
+        text = L"The file named in " + quoted + L" can't be found.";
+        break;
+    case IconProblem::NotAnIconFile:
+        text =
+            L"The file named in " + quoted + L" is not an icon file, a program or an icon library.";
+        break;
+    case IconProblem::NoIcons:
+        text = L"The file named in " + quoted + L" holds no icons.";
+        break;
+    case IconProblem::IndexPastEnd:
+        text = L"The file named in " + quoted + L" holds " + DecimalText(result.iconCount) +
+               (result.iconCount == 1
+                    ? L" icon, number 0."
+                    : L" icons, numbered 0 to " + DecimalText(result.iconCount - 1) + L".");
+        break;
+    case IconProblem::NoSuchResource:
+    case IconProblem::None:
+        text = L"The file named in " + quoted + L" has no icon resource with that number.";
+        break;
+    }
+    return {text + L" Nothing was changed.", L"Error", kErrorStyle};
+}
 } // namespace
 
 std::wstring IniFaultText(IniFault fault)
@@ -77,6 +114,8 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
         return DriveRootMessage();
     case IconStatus::RelativeFolder:
         return RelativeFolderMessage();
+    case IconStatus::IconRefused:
+        return IconRefusalMessage(result);
     case IconStatus::MissingInput:
     case IconStatus::EmptyFolder:
     case IconStatus::WriteFailed:
@@ -104,6 +143,7 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
     case IconStatus::MissingInput:
     case IconStatus::WriteFailed:
     case IconStatus::NotSettingsFile:
+    case IconStatus::IconRefused:
         break;
     }
     return std::nullopt;

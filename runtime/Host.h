@@ -1,14 +1,28 @@
 #pragma once
 // What the windows and batch mode ask of the world outside them and a test must be able to answer
-// without a person: message boxes, the folder picker, the common dialogs, the web browser, the
-// folder menu and the end of the program. Production binds the system (ui/SystemHost.h); tests bind
-// a fake that records and answers.
+// without a person: message boxes, the folder picker, the icon chooser, the common dialogs, the
+// web browser, the folder menu and the end of the program. Production binds the system
+// (ui/SystemHost.h); tests bind a fake that records and answers.
 
 #include <windows.h>
 
 #include <string>
 
 class CommonDialogApi;
+
+// The answer of the system's icon chooser.
+struct IconChoice
+{
+    enum class Outcome
+    {
+        Chosen,
+        Cancelled,
+        Unavailable, // the system has no working chooser: nothing was shown
+    };
+    Outcome outcome = Outcome::Unavailable;
+    std::wstring path; // the chosen file: the chooser can browse to another one
+    int index = 0;     // the chosen icon's index in it
+};
 
 class Host
 {
@@ -24,6 +38,8 @@ class Host
     virtual void OpenLink(HWND owner, const std::wstring& address) = 0;
     // The shell's folder picker, modal to owner: the chosen folder's path, or "" on cancel.
     virtual std::wstring BrowseForFolder(HWND owner, const std::wstring& title) = 0;
+    // The shell's icon chooser on the icons of path, modal to owner, starting at index.
+    virtual IconChoice PickIcon(HWND owner, const std::wstring& path, int index) = 0;
     // The functions through which a cCommonDialog shows its dialogs.
     virtual CommonDialogApi& CommonDialogs() = 0;
     // Whether the menu of every folder offers "Change folder icon..." with this copy of the

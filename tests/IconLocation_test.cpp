@@ -32,6 +32,8 @@ TEST(IconLocation, SplitsTheIndexAfterTheLastCommaOnlyWhenItIsAnInteger)
         {L"D:\\a,b\\star.ico", L"D:\\a,b\\star.ico", 0},
         {L"D:\\Icons\\star.ico,", L"D:\\Icons\\star.ico,", 0},
         {L"D:\\Icons\\star.ico,99999999999", L"D:\\Icons\\star.ico,99999999999", 0},
+        {L"C:\\Tools\\app.dll,-2147483648", L"C:\\Tools\\app.dll", -2147483647 - 1},
+        {L"C:\\Tools\\app.dll,2147483648", L"C:\\Tools\\app.dll,2147483648", 0},
         {L"", L"", 0},
     };
     for (const Case& c : cases)

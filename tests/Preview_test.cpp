@@ -2,6 +2,7 @@
 
 #include "support/FakeHost.h"
 #include "support/IconFile.h"
+#include "support/IconLibrary.h"
 #include "support/TempFolder.h"
 #include "support/Windows.h"
 #include "ui/main/Preview.h"
@@ -52,6 +53,16 @@ TEST_F(Preview, FindsAPathThatTheAnsiCodePageCannotHold)
     std::wstring icon = folder.WriteFile(L"\u65E5\u672C-\u0416.ico", SolidIconFile(RGB(0, 0, 255)));
     DrawPreviewIcon(Picture(), icon);
     EXPECT_EQ(Pixel(20, 20), RGB(0, 0, 255));
+}
+
+TEST_F(Preview, DrawsALibrarysIconByResourceId)
+{
+    for (int index = 0; index < kLibraryIcons; ++index)
+    {
+        Picture().Clear();
+        DrawPreviewIcon(Picture(), IconLibraryPath(), -(kLibraryFirstResourceId + index));
+        EXPECT_EQ(Pixel(20, 20), kLibraryColours[index]) << "resource id of index " << index;
+    }
 }
 
 TEST_F(Preview, DrawsNothingForFilesWithoutAnIcon)

@@ -13,6 +13,7 @@
 #include "engine/DesktopIni.h"
 #include "engine/DesktopIniMerge.h"
 #include "engine/FolderIcon.h"
+#include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
 #include "engine/PathCheck.h"
 #include "engine/ShellNotify.h"
@@ -20,6 +21,8 @@
 #include "engine/modFunction.h"
 #include "runtime/UniqueAny.h"
 #include "runtime/Version.h"
+#include "support/IconFile.h"
+#include "support/IconLibrary.h"
 #include "support/TempFolder.h"
 
 namespace
@@ -27,6 +30,7 @@ namespace
 constexpr DWORD kMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 const std::wstring kIcon = L"D:\\Icons\\star.ico";
+constexpr IconStatus kIconRefused = IconStatus::IconRefused;
 
 bool RunningOnWine()
 {
@@ -39,23 +43,29 @@ DWORD Attributes(const std::wstring& path)
 }
 
 // The nine lines as the file format defines them.
-std::wstring ExpectedText(const std::wstring& icon)
+std::wstring ExpectedText(const std::wstring& icon, const std::wstring& index = L"0")
 {
     const std::wstring version = std::to_wstring(kAppVersion.Major) + L"." +
                                  std::to_wstring(kAppVersion.Minor) + L"." +
                                  std::to_wstring(kAppVersion.Revision);
-    return L"[.ShellClassInfo]\r\n;for Windows 7/8/8.1\r\nIconResource=" + icon +
-           L",0\r\n\r\n;for Windows XP\r\nIconFile=" + icon + L"\r\nIconIndex=0\r\n\r\n" +
-           L"; TESL (Tessaline) " + version + L"\r\n";
+    return L"[.ShellClassInfo]\r\n;for Windows 7/8/8.1\r\nIconResource=" + icon + L"," + index +
+           L"\r\n\r\n;for Windows XP\r\nIconFile=" + icon + L"\r\nIconIndex=" + index +
+           L"\r\n\r\n; TESL (Tessaline) " + version + L"\r\n";
 }
 
 // In code page 1252 the characters up to U+00FF used here are one byte of the same value.
-std::string ExpectedAnsi(const std::wstring& icon)
+std::string ExpectedAnsi(const std::wstring& icon, const std::wstring& index = L"0")
 {
     std::string bytes;
-    for (wchar_t unit : ExpectedText(icon))
+    for (wchar_t unit : ExpectedText(icon, index))
         bytes += static_cast<char>(unit);
     return bytes;
+}
+
+// The values a plain icon path outside any folder is written with.
+IconEntry Plain(const std::wstring& icon)
+{
+    return MakeIconEntry(L"D:\\Photos", icon);
 }
 
 std::string ExpectedUtf16(const std::wstring& icon)
@@ -139,6 +149,26 @@ std::string Encoded(const std::string& text, bool utf16)
     return bytes;
 }
 
+// A case's text with its places filled: {lib} the tests' icon library, {temp} the temporary
+// folder, {folder} the folder being changed, {FOLDER} its path in capitals and {short} its
+// short (8.3) path.
+std::wstring Fill(std::wstring text, const TempFolder& temp, const std::wstring& folder)
+{
+    wchar_t shortPath[MAX_PATH] = {};
+    GetShortPathNameW(folder.c_str(), shortPath, MAX_PATH);
+    std::wstring upper = folder;
+    CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    const std::pair<std::wstring, std::wstring> places[] = {
+        {L"{lib}", IconLibraryPath()}, {L"{temp}", temp.Path()}, {L"{folder}", folder},
+        {L"{FOLDER}", upper},          {L"{short}", shortPath},
+    };
+    for (const auto& place : places)
+        for (size_t at = text.find(place.first); at != std::wstring::npos;
+             at = text.find(place.first, at + place.second.size()))
+            text.replace(at, place.first.size(), place.second);
+    return text;
+}
+
 // Wine starts the tests in Z:, the machine's own root; C: lies inside the private prefix.
 class CurrentDirectoryScope
 {
@@ -171,7 +201,7 @@ TEST(DesktopIniTest, TextsThatAnsiHoldsAreWrittenInAnsiWithoutBom)
     if (GetACP() != 1252)
         GTEST_SKIP() << "needs the Western code page 1252; this system uses " << GetACP();
     for (const std::wstring& icon : {kIcon, std::wstring(L"C:\\Ic\u00F4nes\\caf\u00E9 1,2.ico")})
-        EXPECT_EQ(DesktopIniBytes(icon), ExpectedAnsi(icon));
+        EXPECT_EQ(DesktopIniBytes(Plain(icon)), ExpectedAnsi(icon));
 }
 
 TEST(DesktopIniTest, TextsThatAnsiCannotHoldAreWrittenInUtf16WithBom)
@@ -188,7 +218,7 @@ TEST(DesktopIniTest, TextsThatAnsiCannotHoldAreWrittenInUtf16WithBom)
         if (!usedDefault)
             continue; // this code page holds it
         const std::wstring icon = L"C:\\" + std::wstring(character) + L".ico";
-        EXPECT_EQ(DesktopIniBytes(icon), ExpectedUtf16(icon));
+        EXPECT_EQ(DesktopIniBytes(Plain(icon)), ExpectedUtf16(icon));
     }
 }
 
@@ -259,6 +289,66 @@ TEST_F(ApplyTest, PathsOutsideTheCodePageAreWrittenInUtf16AndReadBack)
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", ini), icon + L",0");
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconFile", ini), icon);
 }
+
+// The values written for an icon text: the file as written (relative inside the folder,
+// environment variables as typed) and the index, in both forms.
+struct WrittenCase
+{
+    const char* name;
+    std::wstring folder; // the folder text
+    std::wstring icon;   // the icon text
+    std::wstring file;   // IconFile, and IconResource before its comma
+    std::wstring index;
+};
+
+void PrintTo(const WrittenCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ApplyWritesTest : public ::testing::TestWithParam<WrittenCase>
+{
+};
+
+TEST_P(ApplyWritesTest, TheIconAsTheShellWillFindIt)
+{
+    TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"Holiday Photos");
+    temp.MakeFolder(L"Holiday Photos\\icons");
+    for (const wchar_t* icon :
+         {L"Holiday Photos\\star.ico", L"Holiday Photos\\icons\\star.ico", L"odd.ico,2"})
+        temp.WriteFile(icon, SolidIconFile(RGB(255, 0, 0)));
+    const WrittenCase& c = GetParam();
+
+    ASSERT_EQ(ApplyFolderIcon(Fill(c.folder, temp, folder), Fill(c.icon, temp, folder)).status,
+              IconStatus::Ok);
+
+    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"),
+              ExpectedAnsi(Fill(c.file, temp, folder), c.index));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ApplyWritesTest,
+    ::testing::Values(
+        WrittenCase{"PlainIcoOutsideUnchanged", L"{folder}", kIcon, kIcon, L"0"},
+        WrittenCase{"LibraryIndex", L"{folder}", L"{lib},3", L"{lib}", L"3"},
+        WrittenCase{"NegativeIndexIsAResourceId", L"{folder}", L"{lib},-103", L"{lib}", L"-103"},
+        WrittenCase{"IndexWithBlanksAndSign", L"{folder}", L"{lib}, +2 ", L"{lib}", L"2"},
+        WrittenCase{"EnvironmentVariablesAsTyped", L"{folder}",
+                    L"%SystemRoot%\\system32\\shell32.dll,4",
+                    L"%SystemRoot%\\system32\\shell32.dll", L"4"},
+        WrittenCase{"IconInsideTheFolder", L"{folder}", L"{folder}\\star.ico", L"star.ico", L"0"},
+        WrittenCase{"IconBelowTheFolder", L"{folder}", L"{folder}\\icons\\star.ico,0",
+                    L"icons\\star.ico", L"0"},
+        WrittenCase{"InsideAsWindowsComparesPaths", L"{short}\\", L"{FOLDER}\\icons\\star.ico",
+                    L"icons\\star.ico", L"0"},
+        WrittenCase{"RelativeTextStaysRelative", L"{folder}", L"icons\\star.ico",
+                    L"icons\\star.ico", L"0"},
+        WrittenCase{"MissingIconInsideAsGiven", L"{folder}", L"{folder}\\gone.ico",
+                    L"{folder}\\gone.ico", L"0"},
+        WrittenCase{"AFileNamedByTheWholeTextWins", L"{folder}", L"{temp}\\odd.ico,2",
+                    L"{temp}\\odd.ico,2", L"0"}),
+    [](const ::testing::TestParamInfo<WrittenCase>& info) { return info.param.name; });
 
 // desktop.ini files as Windows and other programs leave them, each as Apply leaves it: "{B}"
 // stands for Tessaline's block (lines 2 to 9 of the nine), "{H}" for the header and the block,
@@ -406,10 +496,10 @@ TEST(SharedFileGenerated, ApplyThenRemoveGivesEveryFileBack)
         const std::string found = Encoded(text, utf16);
         SCOPED_TRACE(::testing::PrintToString(found));
 
-        const std::string applied = AppliedDesktopIni(found, icon);
+        const std::string applied = AppliedDesktopIni(found, Plain(icon));
         temp.WriteFile(L"Mixed\\desktop.ini", applied);
         ASSERT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", ini), icon + L",0");
-        ASSERT_EQ(AppliedDesktopIni(applied, icon), applied);
+        ASSERT_EQ(AppliedDesktopIni(applied, Plain(icon)), applied);
         const std::optional<std::string> removed = RemovedDesktopIni(applied);
         if (keepsText)
             ASSERT_EQ(removed, Encoded(text, utf16 || toUtf16));
@@ -558,7 +648,8 @@ struct RefusalCase
     std::wstring folderSuffix; // appended to a real folder's path
     std::wstring icon;
     IconStatus expected;
-    const wchar_t* folderLiteral = nullptr; // the whole folder text, instead of a real folder
+    const wchar_t* folderLiteral = nullptr;  // the whole folder text, instead of a real folder
+    IconProblem problem = IconProblem::None; // why an IconRefused is refused
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* out)
@@ -582,7 +673,9 @@ TEST_P(ApplyRefusalTest, ChangesNothing)
     const Snapshot before = TakeSnapshot(temp.Path());
     const DWORD rootIni = Attributes(L"\\desktop.ini");
 
-    EXPECT_EQ(ApplyFolderIcon(folderText, GetParam().icon).status, GetParam().expected);
+    const IconResult result = ApplyFolderIcon(folderText, Fill(c.icon, temp, folder));
+    EXPECT_EQ(result.status, c.expected);
+    EXPECT_EQ(result.problem, c.problem);
 
     EXPECT_EQ(TakeSnapshot(temp.Path()), before);
     EXPECT_EQ(Attributes(L"\\desktop.ini"), rootIni) << "the current drive's root is untouched";
@@ -601,6 +694,20 @@ INSTANTIATE_TEST_SUITE_P(
                     IconStatus::ControlCharacter},
         RefusalCase{"TabInFolder", false, L"\t", kIcon, IconStatus::ControlCharacter},
         RefusalCase{"U001FInFolder", false, L"\x1F", kIcon, IconStatus::ControlCharacter},
+        RefusalCase{"NothingAfterTheComma", false, L"", kIcon + L",", kIconRefused, nullptr,
+                    IconProblem::IndexMissing},
+        RefusalCase{"IndexBeyond32Bits", false, L"", L"{lib},2147483648", kIconRefused, nullptr,
+                    IconProblem::IndexTooLarge},
+        RefusalCase{"IndexedFileMissing", false, L"", L"{folder}\\missing.dll,1", kIconRefused,
+                    nullptr, IconProblem::FileMissing},
+        RefusalCase{"NotAnIconFile", false, L"", L"desktop.ini,0", kIconRefused, nullptr,
+                    IconProblem::NotAnIconFile},
+        RefusalCase{"LibraryWithoutIcons", false, L"", L"%SystemRoot%\\system32\\kernel32.dll,0",
+                    kIconRefused, nullptr, IconProblem::NoIcons},
+        RefusalCase{"IndexPastTheLastIcon", false, L"", L"{lib},4", kIconRefused, nullptr,
+                    IconProblem::IndexPastEnd},
+        RefusalCase{"NoSuchResourceId", false, L"", L"{lib},-100", kIconRefused, nullptr,
+                    IconProblem::NoSuchResource},
         RefusalCase{"DriveRoot", false, L"", kIcon, IconStatus::DriveRoot, L"C:\\"},
         RefusalCase{"DriveLetterAlone", false, L"", kIcon, IconStatus::DriveRoot, L"c:"},
         RefusalCase{"UpToTheRoot", false, L"", kIcon, IconStatus::DriveRoot, L"C:\\x\\.."},
@@ -744,6 +851,26 @@ TEST(IconMessagesTest, EachOutcomeHasItsMessage)
               L"D:\\P\\desktop.ini is not a settings file that Tessaline can change: it is "
               L"UTF-16 text with an odd number of bytes. Nothing was changed.");
     EXPECT_EQ(RemoveMessage(bad, L"")->title, L"Error");
+
+    const IconResult pastEnd{kIconRefused,
+                             ERROR_SUCCESS,
+                             L"D:\\lib.dll,7",
+                             IniFault::None,
+                             IconProblem::IndexPastEnd,
+                             4};
+    EXPECT_EQ(ApplyMessage(pastEnd, L"").text,
+              L"The file named in \"D:\\lib.dll,7\" holds 4 icons, numbered 0 to 3. Nothing was "
+              L"changed.");
+    for (IconProblem problem :
+         {IconProblem::IndexMissing, IconProblem::IndexTooLarge, IconProblem::FileMissing,
+          IconProblem::NotAnIconFile, IconProblem::NoIcons, IconProblem::NoSuchResource})
+    {
+        const IconResult refused{kIconRefused, ERROR_SUCCESS, L"x,9", IniFault::None, problem};
+        const IconMessage shown = ApplyMessage(refused, L"");
+        EXPECT_NE(shown.text.find(L"\"x,9\""), std::wstring::npos) << shown.text;
+        EXPECT_EQ(shown.title, L"Error");
+        EXPECT_EQ(shown.style, static_cast<UINT>(MB_ICONERROR));
+    }
 
     EXPECT_FALSE(RemoveMessage(IconResult{}, L"").has_value());
     EXPECT_TRUE(RemoveMessage(IconResult{IconStatus::EmptyFolder, ERROR_SUCCESS, L""}, L""));

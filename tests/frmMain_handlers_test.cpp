@@ -2,10 +2,13 @@
 // (message boxes, folder picker, open-file dialog) played by the fake host.
 
 #include "engine/DesktopIni.h"
+#include "engine/IconEntry.h"
 #include "support/FakeHost.h"
 #include "support/IconFile.h"
+#include "support/IconLibrary.h"
 #include "support/TempFolder.h"
 #include "support/Windows.h"
+#include "ui/SystemHost.h"
 #include "ui/main/frmMain.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +101,7 @@ TEST_F(Handlers, ApplyWritesTheFileThenConfirmsThenResetsTheWindow)
     EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(host.messages[0].owner, form.Hwnd());
     EXPECT_EQ(g_folderWhileMessage, target) << "the window resets only after the message";
-    EXPECT_EQ(ReadFileBytes(IniPath(target)), DesktopIniBytes(redIcon));
+    EXPECT_EQ(ReadFileBytes(IniPath(target)), DesktopIniBytes(MakeIconEntry(target, redIcon)));
     EXPECT_EQ(form.Text(frmMain::txtFolder), L"");
     EXPECT_EQ(form.Text(frmMain::txtIcon), L"");
     EXPECT_FALSE(Enabled(frmMain::cmdApply));
@@ -270,7 +273,11 @@ TEST_F(Handlers, ChoosingAnIconFillsTheBoxAndPreviewsItWithoutOwner)
     EXPECT_EQ(PreviewPixel(7, 7), kRed);
     EXPECT_EQ(PreviewPixel(6, 6), GetSysColor(COLOR_WINDOW));
     EXPECT_EQ(host.openDialog.seen.hwndOwner, nullptr) << "the main window stays usable";
-    EXPECT_EQ(host.openDialog.filter, std::wstring(L"Icon Files (*.ico)\0*.ico\0\0", 26));
+    const wchar_t filter[] = L"Icon Files (*.ico)\0*.ico\0"
+                             L"Icons in programs and libraries (*.exe;*.dll;*.icl)\0"
+                             L"*.exe;*.dll;*.icl\0All files (*.*)\0*.*\0";
+    EXPECT_EQ(host.openDialog.filter, std::wstring(filter, sizeof filter / sizeof filter[0]));
+    EXPECT_TRUE(host.iconPicks.empty()) << "an .ico holds one icon: no chooser";
     EXPECT_EQ(host.openDialog.seen.Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST));
     EXPECT_EQ(host.openDialog.seen.nFilterIndex, 1u);
 
@@ -287,5 +294,56 @@ TEST_F(Handlers, ChoosingAnIconFillsTheBoxAndPreviewsItWithoutOwner)
     EXPECT_FALSE(Enabled(frmMain::cmdApply));
     EXPECT_TRUE(PreviewEmpty());
     EXPECT_EQ(host.openDialog.shown, 2);
+}
+TEST_F(Handlers, ALibrarysIconsAreChosenWithTheChooserAndWrittenWithTheirIndex)
+{
+    const std::wstring library = IconLibraryPath();
+    std::wstring target = folder.MakeFolder(L"Library");
+    form.SetText(frmMain::txtFolder, target);
+    host.openDialog.answer = library;
+    for (int index = 0; index < kLibraryIcons; ++index)
+    {
+        host.iconAnswer = {IconChoice::Outcome::Chosen, library, index};
+        Click(frmMain::cmdIcon);
+        EXPECT_EQ(form.Text(frmMain::txtIcon), library + L"," + std::to_wstring(index));
+        EXPECT_EQ(PreviewPixel(20, 20), kLibraryColours[index]) << "index " << index;
+    }
+    ASSERT_EQ(host.iconPicks.size(), static_cast<size_t>(kLibraryIcons));
+    EXPECT_EQ(host.iconPicks[0].owner, form.Hwnd());
+    EXPECT_EQ(host.iconPicks[0].path, library);
+    EXPECT_EQ(host.iconPicks[0].index, 0);
+
+    // Cancelling the chooser leaves the box and the preview as they were.
+    host.iconAnswer.outcome = IconChoice::Outcome::Cancelled;
+    Click(frmMain::cmdIcon);
+    EXPECT_EQ(form.Text(frmMain::txtIcon), library + L",3");
+    EXPECT_EQ(PreviewPixel(20, 20), kLibraryColours[3]);
+
+    Click(frmMain::cmdApply);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, L"Success change icon");
+    const std::string written = ReadFileBytes(IniPath(target));
+    EXPECT_NE(written.find(",3\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("IconIndex=3\r\n"), std::string::npos) << written;
+
+    // Typing the same text writes the same file.
+    RemoveTree(IniPath(target));
+    form.SetText(frmMain::txtFolder, target);
+    form.SetText(frmMain::txtIcon, library + L",3");
+    Click(frmMain::cmdApply);
+    EXPECT_EQ(ReadFileBytes(IniPath(target)), written);
+}
+
+TEST_F(Handlers, TheSystemsChooserMissingUnderWineGivesTheFirstIcon)
+{
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr)
+        GTEST_SKIP() << "Windows shows its real icon chooser, which waits for a person";
+    frmMain real(TheSystemHost());
+    real.Show();
+    real.OpenPaths({IconLibraryPath()}, frmMain::ExtraPaths::Ignored); // as a drop
+    EXPECT_EQ(real.Text(frmMain::txtIcon), IconLibraryPath() + L",0");
+    HWND picture = real.ControlHwnd(frmMain::picIcon);
+    UpdateWindow(picture);
+    EXPECT_EQ(ScreenPixel(picture, 20, 20), kLibraryColours[0]);
 }
 } // namespace

@@ -53,6 +53,37 @@ std::wstring SystemHost::BrowseForFolder(HWND owner, const std::wstring& title)
     return ::BrowseForFolder(owner, title);
 }
 
+IconChoice SystemHost::PickIcon(HWND owner, const std::wstring& path, int index)
+{
+    // Windows XP exports PickIconDlg from shell32 by its ordinal alone. shell32 is loaded at its
+    // first use (it is delay-loaded), which this may be; it stays loaded, as it would anyway.
+    using PickIconDlgFunction = int(WINAPI*)(HWND, PWSTR, UINT, int*);
+    constexpr WORD kPickIconDlgOrdinal = 62;
+    FARPROC address =
+        GetProcAddress(LoadLibraryW(L"shell32.dll"), MAKEINTRESOURCEA(kPickIconDlgOrdinal));
+    IconChoice choice{IconChoice::Outcome::Unavailable, path, index};
+    if (address == nullptr)
+        return choice;
+    auto pickIconDlg = reinterpret_cast<PickIconDlgFunction>(reinterpret_cast<void (*)()>(address));
+    std::wstring buffer(MAX_PATH, L'\0');
+    path.copy(&buffer[0], MAX_PATH - 1);
+    // 1 is a choice and 0 a cancel; Wine's stub answers anything else without showing a window.
+    switch (pickIconDlg(owner, &buffer[0], MAX_PATH, &choice.index))
+    {
+    case 1:
+        choice.outcome = IconChoice::Outcome::Chosen;
+        choice.path = TrimNull(buffer);
+        break;
+    case 0:
+        choice.outcome = IconChoice::Outcome::Cancelled;
+        break;
+    default:
+        choice.index = index;
+        break;
+    }
+    return choice;
+}
+
 CommonDialogApi& SystemHost::CommonDialogs()
 {
     return RealCommonDialogApi();

@@ -1,6 +1,6 @@
 #pragma once
-// The production host: the system's message boxes, folder picker, common dialogs, shell and the
-// folder menu's verb.
+// The production host: the system's message boxes, folder picker, icon chooser, common dialogs,
+// shell and the folder menu's verb.
 
 #include "runtime/Host.h"
 
@@ -12,6 +12,7 @@ class SystemHost : public Host
     void EndProgram(UINT exitCode) override;
     void OpenLink(HWND owner, const std::wstring& address) override;
     std::wstring BrowseForFolder(HWND owner, const std::wstring& title) override;
+    IconChoice PickIcon(HWND owner, const std::wstring& path, int index) override;
     CommonDialogApi& CommonDialogs() override;
     bool InFolderMenu() override;
     DWORD SetInFolderMenu(bool shown) override;

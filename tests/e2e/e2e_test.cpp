@@ -4,6 +4,7 @@
 #include "engine/FolderIcon.h"
 #include "runtime/SystemError.h"
 #include "support/IconFile.h"
+#include "support/IconLibrary.h"
 #include "support/TempFolder.h"
 #include "support/Windows.h"
 #include "runtime/Form.h"
@@ -123,11 +124,11 @@ std::string Narrow(const std::wstring& text)
 
 // What Apply writes for an icon path that the ANSI code page holds, spelled out here
 // independently of the program's own code.
-std::string ExpectedDesktopIni(const std::wstring& icon)
+std::string ExpectedDesktopIni(const std::wstring& icon, const std::string& index = "0")
 {
-    return "[.ShellClassInfo]\r\n;for Windows 7/8/8.1\r\nIconResource=" + Narrow(icon) +
-           ",0\r\n\r\n;for Windows XP\r\nIconFile=" + Narrow(icon) +
-           "\r\nIconIndex=0\r\n\r\n; TESL (Tessaline) 1.2.14\r\n";
+    return "[.ShellClassInfo]\r\n;for Windows 7/8/8.1\r\nIconResource=" + Narrow(icon) + "," +
+           index + "\r\n\r\n;for Windows XP\r\nIconFile=" + Narrow(icon) +
+           "\r\nIconIndex=" + index + "\r\n\r\n; TESL (Tessaline) 1.2.14\r\n";
 }
 
 class EndToEndFolders : public ::testing::Test
@@ -274,6 +275,27 @@ TEST_F(EndToEndFolders, TheRealOpenDialogFillsTheIconBox)
     app.Settle();
     EXPECT_EQ(app.Text(app.Control(frmMain::txtIcon)), L"");
     EXPECT_FALSE(app.Enabled(frmMain::cmdApply));
+}
+
+TEST_F(EndToEndFolders, ALibraryFromTheRealOpenDialogAndATypedIndexAreWritten)
+{
+    const std::wstring library = IconLibraryPath();
+    app.SetText(frmMain::txtFolder, target);
+    app.Click(frmMain::cmdIcon);
+    ASSERT_TRUE(app.AnswerOpenDialog(library));
+    app.Settle();
+    // Wine's icon chooser shows nothing: the first icon is taken.
+    EXPECT_EQ(lstrcmpiW(app.Text(app.Control(frmMain::txtIcon)).c_str(), (library + L",0").c_str()),
+              0);
+
+    app.SetText(frmMain::txtIcon, library + L",3");
+    app.Click(frmMain::cmdApply);
+    MessageBoxSeen box = app.WaitForMessageBox();
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_EQ(box.text, L"Success change icon");
+    app.PressOk(box.hwnd);
+    app.Settle();
+    EXPECT_EQ(ReadFileBytes(Ini()), ExpectedDesktopIni(library, "3"));
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "engine/FolderIcon.h"
 #include "support/FakeHost.h"
 #include "support/IconFile.h"
+#include "support/IconLibrary.h"
 #include "support/TempFolder.h"
 #include "support/Windows.h"
 #include "ui/main/Preview.h"
@@ -168,6 +169,24 @@ void StartUpFigures()
                 ModulesBeyond(programs[0].modules, programs[2].modules).c_str());
 }
 
+// Mean milliseconds of one apply over count fresh folders named prefix0, prefix1...; iconText
+// gives each folder's icon text.
+double MeanApplyMs(const TempFolder& root, const std::wstring& prefix, int count,
+                   std::wstring (*iconText)(const TempFolder&, const std::wstring&), int* failed)
+{
+    std::vector<std::wstring> folders, icons;
+    for (int i = 0; i < count; ++i)
+    {
+        folders.push_back(root.MakeFolder(prefix + std::to_wstring(i)));
+        icons.push_back(iconText(root, folders.back()));
+    }
+    double start = Now();
+    for (int i = 0; i < count; ++i)
+        if (ApplyFolderIcon(folders[i], icons[i]).status != IconStatus::Ok)
+            ++*failed;
+    return (Now() - start) / count;
+}
+
 void ApplyFigures()
 {
     const int count = 1000;
@@ -180,17 +199,29 @@ void ApplyFigures()
     std::wstring batchArguments = L" /apply star.ico";
     for (int i = 0; i < count; ++i)
     {
-        root.MakeFolder(L"e" + std::to_wstring(i));
         root.MakeFolder(L"b" + std::to_wstring(i));
         root.MakeFolder(L"x" + std::to_wstring(i));
         batchArguments += L" x" + std::to_wstring(i);
     }
-    double start = Now();
     int failed = 0;
-    for (int i = 0; i < count; ++i)
-        if (ApplyFolderIcon(root / (L"e" + std::to_wstring(i)), icon).status != IconStatus::Ok)
-            ++failed;
-    double engine = (Now() - start) / count;
+    double engine = MeanApplyMs(
+        root, L"e", count,
+        [](const TempFolder& temp, const std::wstring&) { return temp / L"star.ico"; }, &failed);
+    // An indexed text has its file examined; a resource id is the dearest, one icon extracted.
+    int libraryFailed = 0;
+    double library = MeanApplyMs(
+        root, L"l", count,
+        [](const TempFolder&, const std::wstring&) { return IconLibraryPath() + L",-103"; },
+        &libraryFailed);
+    // An icon inside the folder has both paths made full and long, and compared.
+    int insideFailed = 0;
+    double inside = MeanApplyMs(
+        root, L"i", count,
+        [](const TempFolder& temp, const std::wstring& folder) {
+            return temp.WriteFile(folder.substr(temp.Path().size() + 1) + L"\\star.ico",
+                                  SolidIconFile(RGB(255, 0, 0)));
+        },
+        &insideFailed);
 
     // The same nine lines and attributes with the system's own command interpreter.
     std::string iconA = Narrow(icon), rootA = Narrow(root.Path());
@@ -235,6 +266,12 @@ void ApplyFigures()
     std::printf("apply with cmd.exe echo and attrib, mean over %d fresh folders: %.3f ms\n",
                 shellCount, shell);
     std::printf("apply ratio, engine / command interpreter: %.3f\n", engine / shell);
+    std::printf("apply of a library icon by resource id, mean over %d fresh folders: %.3f ms "
+                "(%d failed)\n",
+                count, library, libraryFailed);
+    std::printf("apply of an icon inside the folder, mean over %d fresh folders: %.3f ms "
+                "(%d failed)\n",
+                count, inside, insideFailed);
     std::printf("batch of %d folders, tessaline.exe /apply: %.0f ms (%d without desktop.ini)\n",
                 count, program * count, missing);
     std::printf("batch of %d folders, cmd.exe loop of echo and attrib: %.0f ms (%d run, the rest "
@@ -283,12 +320,13 @@ void ResourceFigures()
         picture.Clear();
         DrawPreviewIcon(picture, icon);
     }
+    const std::wstring libraryIcon = IconLibraryPath() + L",-103";
     for (int i = 0; i < 1000; ++i)
     {
-        ApplyFolderIcon(folder, icon);
+        ApplyFolderIcon(folder, i % 2 == 0 ? icon : libraryIcon);
         RemoveFolderIcon(folder);
     }
-    PrintCounts("after 1,000 previews and 1,000 apply/remove cycles");
+    PrintCounts("after 1,000 previews and 1,000 apply/remove cycles, half of them from a library");
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #pragma once
 // A host that records what the windows ask of it and plays the person's answers instead of
-// showing a message box, a folder picker or an open-file dialog, or ending the process.
+// showing a message box, a folder picker, an icon chooser or an open-file dialog, or ending the
+// process.
 
 #include "dialogs/CommonDialogApi.h"
 #include "runtime/Host.h"
@@ -16,6 +17,13 @@ struct ShownMessage
     std::wstring text;
     std::wstring title;
     UINT style;
+};
+
+struct IconPickCall
+{
+    HWND owner;
+    std::wstring path;
+    int index;
 };
 
 // The open-file dialog as a person answers it: confirm with a file, or cancel (file "").
@@ -75,6 +83,11 @@ class FakeHost : public Host
             whilePicking();
         return folderAnswer;
     }
+    IconChoice PickIcon(HWND owner, const std::wstring& path, int index) override
+    {
+        iconPicks.push_back({owner, path, index});
+        return iconAnswer;
+    }
     CommonDialogApi& CommonDialogs() override { return openDialog; }
     bool InFolderMenu() override { return false; }
     DWORD SetInFolderMenu(bool) override { return folderMenuError; }
@@ -88,4 +101,6 @@ class FakeHost : public Host
     std::function<void()> whilePicking;
     FakeOpenDialog openDialog;
     DWORD folderMenuError = ERROR_SUCCESS;
+    IconChoice iconAnswer; // what the chooser answers; by default there is no chooser
+    std::vector<IconPickCall> iconPicks;
 };

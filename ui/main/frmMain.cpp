@@ -3,10 +3,12 @@
 #include "dialogs/cCommonDialog.h"
 #include "engine/DesktopIni.h"
 #include "engine/FolderIcon.h"
+#include "engine/IconEntry.h"
 #include "engine/IconLocation.h"
 #include "engine/IconMessages.h"
 #include "engine/PathCheck.h"
 #include "engine/modFunction.h"
+#include "runtime/DecimalText.h"
 #include "runtime/Host.h"
 #include "runtime/SystemError.h"
 #include "ui/main/Preview.h"
@@ -17,6 +19,27 @@
 
 namespace
 {
+bool NamesIconFile(const std::wstring& path)
+{
+    const std::wstring extension = L".ico";
+    if (path.size() < extension.size())
+        return false;
+    for (size_t i = 0; i < extension.size(); ++i)
+    {
+        wchar_t c = path[path.size() - extension.size() + i];
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        if (c != extension[i])
+            return false;
+    }
+    return true;
+}
+
+std::wstring IndexedIconText(const std::wstring& path, int index)
+{
+    return path + L"," + DecimalText(index);
+}
+
 // The system's text for the error of a failed write, for its message.
 std::wstring ErrorDescription(const IconResult& result)
 {
@@ -215,7 +238,9 @@ void frmMain::cmdIcon_Click()
     args.MultiSelect = false;
     args.ReadOnly = false;
     args.HideReadOnly = false;
-    args.Filter = L"Icon Files (*.ico)|*.ico";
+    args.Filter = L"Icon Files (*.ico)|*.ico|"
+                  L"Icons in programs and libraries (*.exe;*.dll;*.icl)|*.exe;*.dll;*.icl|"
+                  L"All files (*.*)|*.*";
     args.FilterIndex = 1;
     args.InitDir = L"";
     args.DlgTitle = L"";
@@ -231,9 +256,32 @@ void frmMain::cmdIcon_Click()
 
 void frmMain::SelectIconPath(const std::wstring& path)
 {
-    SetText(txtIcon, path);
+    std::wstring text = path;
+    if (IconCount(path) > 1)
+    {
+        const IconChoice choice = TheHost().PickIcon(Hwnd(), path, 0);
+        switch (choice.outcome)
+        {
+        case IconChoice::Outcome::Chosen:
+            text = IndexedIconText(choice.path, choice.index);
+            break;
+        case IconChoice::Outcome::Cancelled:
+            FreeMemory();
+            return;
+        case IconChoice::Outcome::Unavailable:
+            text = IndexedIconText(path, 0);
+            break;
+        }
+    }
+    else if (!path.empty() && !NamesIconFile(path))
+    {
+        // Apply then examines the file and says what is wrong with it.
+        text = IndexedIconText(path, 0);
+    }
+    SetText(txtIcon, text);
     Picture(picIcon).Clear();
-    DrawPreviewIcon(Picture(picIcon), path);
+    const IconLocation shown = IconTextLocation(Text(txtFolder), text);
+    DrawPreviewIcon(Picture(picIcon), shown.path, shown.index);
     FreeMemory();
 }
 

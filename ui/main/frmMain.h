@@ -76,7 +76,10 @@ class frmMain : public Form
     void cmdFolder_Click();
     void cmdIcon_Click();
     void lblCopyright_Click();
-    // What a picked folder and a chosen icon file do, whichever way they came.
+    // What a picked folder and a chosen icon file do, whichever way they came. A file holding
+    // several icons opens the system's icon chooser: its choice goes in as "path,index", its
+    // cancel changes nothing, and without a chooser the first icon goes in. Any other file but an
+    // ".ico" goes in with index 0.
     void SelectFolderPath(const std::wstring& path);
     void SelectIconPath(const std::wstring& path);
     void FolderMenu_Click();

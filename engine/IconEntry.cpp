@@ -1,0 +1,139 @@
+#include "engine/IconEntry.h"
+
+#include "engine/PathCheck.h"
+#include "runtime/DecimalText.h"
+#include "runtime/UniqueAny.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <limits>
+
+namespace
+{
+bool IsFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Programs and libraries, 32-bit and 16-bit (.icl) alike, begin with the DOS header's "MZ".
+bool IsProgramFile(const std::wstring& path)
+{
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    char magic[2] = {};
+    DWORD read = 0;
+    return file && ReadFile(file.get(), magic, sizeof magic, &read, nullptr) &&
+           read == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+// The split, unless a file exists under the whole text: that file is what the text names.
+IconTextSplit Split(const std::wstring& folderText, const std::wstring& iconText)
+{
+    IconTextSplit split = SplitIconText(iconText);
+    if (split.kind != IndexKind::None && IsFile(ResolveIconPath(iconText, folderText)))
+        return IconTextSplit{{iconText, 0}, IndexKind::None};
+    return split;
+}
+
+IconProblem Examine(const std::wstring& path, int index, int* count)
+{
+    if (!IsFile(path))
+        return IconProblem::FileMissing;
+    *count = IconCount(path);
+    if (*count == 0)
+        return IsProgramFile(path) ? IconProblem::NoIcons : IconProblem::NotAnIconFile;
+    if (index >= 0)
+        return index < *count ? IconProblem::None : IconProblem::IndexPastEnd;
+    HICON large = nullptr;
+    ExtractIconExW(path.c_str(), index, &large, nullptr, 1);
+    UniqueHicon icon(large);
+    return icon ? IconProblem::None : IconProblem::NoSuchResource;
+}
+
+// The full path with short (8.3) names made long; as it was where the system can't tell.
+std::wstring LongFullPath(const std::wstring& path)
+{
+    const std::wstring full = FullPath(path);
+    std::wstring longPath(MAX_PATH, L'\0');
+    const DWORD length = GetLongPathNameW(full.c_str(), &longPath[0], MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return full;
+    longPath.resize(length);
+    return longPath;
+}
+
+// Windows compares file names without regard to case.
+std::wstring Upper(const std::wstring& text)
+{
+    std::wstring upper(text);
+    if (!text.empty())
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.c_str(), static_cast<int>(text.size()),
+                     &upper[0], static_cast<int>(upper.size()));
+    return upper;
+}
+
+// The path as written: relative to the folder for a file inside it (XP and 7 to 8.1 resolve
+// both forms against the folder), so the icon survives a new drive letter, a move or a share.
+std::wstring WrittenPath(const std::wstring& folderText, const std::wstring& path)
+{
+    // Environment variables name the file on any installation: they stay as typed.
+    if (path.find(L'%') != std::wstring::npos)
+        return path;
+    const std::wstring resolved = ResolveIconPath(path, folderText);
+    if (!IsFile(resolved))
+        return path;
+    const std::wstring icon = LongFullPath(resolved);
+    std::wstring folder = LongFullPath(folderText);
+    while (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    if (folder.empty() || icon.size() <= folder.size() + 1 || icon[folder.size()] != L'\\' ||
+        Upper(icon.substr(0, folder.size())) != Upper(folder))
+        return path;
+    return icon.substr(folder.size() + 1);
+}
+} // namespace
+
+IconEntry MakeIconEntry(const std::wstring& folderText, const std::wstring& iconText)
+{
+    IconEntry entry;
+    const IconTextSplit split = Split(folderText, iconText);
+    switch (split.kind)
+    {
+    case IndexKind::Empty:
+        entry.problem = IconProblem::IndexMissing;
+        return entry;
+    case IndexKind::Overflow:
+        entry.problem = IconProblem::IndexTooLarge;
+        return entry;
+    case IndexKind::Integer:
+        entry.problem = Examine(ResolveIconPath(split.location.path, folderText),
+                                split.location.index, &entry.iconCount);
+        if (entry.problem != IconProblem::None)
+            return entry;
+        break;
+    case IndexKind::None:
+        break;
+    }
+    entry.file = WrittenPath(folderText, split.location.path);
+    entry.index = DecimalText(split.location.index);
+    entry.resource = entry.file + L"," + entry.index;
+    return entry;
+}
+
+IconLocation IconTextLocation(const std::wstring& folderText, const std::wstring& iconText)
+{
+    IconLocation location = Split(folderText, iconText).location;
+    location.path = ResolveIconPath(location.path, folderText);
+    return location;
+}
+
+int IconCount(const std::wstring& path)
+{
+    if (path.empty())
+        return 0;
+    // A file that can't be opened gives UINT_MAX.
+    const UINT count = ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0);
+    return count > static_cast<UINT>(std::numeric_limits<int>::max()) ? 0 : static_cast<int>(count);
+}

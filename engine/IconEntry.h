@@ -1,0 +1,29 @@
+#pragma once
+// What a desktop.ini names the icon with, decided from the folder and the icon text as typed.
+
+#include "engine/FolderIcon.h"
+#include "engine/IconLocation.h"
+
+#include <string>
+
+struct IconEntry
+{
+    IconProblem problem = IconProblem::None; // None, or why the icon text is refused
+    std::wstring resource;                   // IconResource: file, a comma, index
+    std::wstring file;                       // IconFile
+    std::wstring index;                      // IconIndex, in plain decimal
+    int iconCount = 0;                       // the icons in the file, for an IndexPastEnd
+};
+
+// "path,index" (an integer after the last comma, as the shell reads it) names the icon at index
+// of path, unless a file exists under the whole text; any other text is a path with index 0 and
+// is not examined. An indexed path must name a file holding that icon. Environment variables
+// stay as typed; a file inside the folder is named relative to it, so the icon travels with
+// the folder. Everything else is written as given.
+IconEntry MakeIconEntry(const std::wstring& folderText, const std::wstring& iconText);
+
+// The file and index that MakeIconEntry names, as the shell opens them: for the preview.
+IconLocation IconTextLocation(const std::wstring& folderText, const std::wstring& iconText);
+
+// The number of icons in the file: 0 for a file without icons, a folder or no such file.
+int IconCount(const std::wstring& path);

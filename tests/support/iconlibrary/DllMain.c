@@ -1,0 +1,10 @@
+/* The tests' icon library holds resources only: its entry point has nothing to do. */
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    (void)instance;
+    (void)reason;
+    (void)reserved;
+    return TRUE;
+}
