@@ -1,6 +1,7 @@
 #include "e2e/Driver.h"
 
 #include "runtime/Form.h"
+#include "ui/main/frmMain.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -154,10 +155,19 @@ void Driver::Click(int row)
 
 void Driver::Settle() const
 {
-    // Sent messages overtake posted ones, so wait for the program to go idle as well.
+    // Sent messages overtake posted ones, but posted ones are taken in order: once a marker
+    // posted now has been handled, so has every click or drop posted before it. The marker is
+    // an edit box's "modified" flag, which the program never reads.
     WaitForInputIdle(m_process.hProcess, 5000);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(m_main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    HWND marker = Control(frmMain::txtFolder);
+    DWORD_PTR modified = 0;
+    SendMessageTimeoutW(marker, EM_SETMODIFY, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &modified);
+    PostMessageW(marker, EM_SETMODIFY, TRUE, 0);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(2))
+        if (!SendMessageTimeoutW(marker, EM_GETMODIFY, 0, 0, SMTO_ABORTIFHUNG, 5000, &modified) ||
+            modified != 0)
+            break;
+    SendMessageTimeoutW(marker, EM_SETMODIFY, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &modified);
 }
 
 HWND Driver::WaitForDialog(DWORD timeoutMs, HWND except) const
