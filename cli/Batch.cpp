@@ -4,6 +4,7 @@
 #include "engine/FolderIcon.h"
 #include "engine/IconMessages.h"
 #include "engine/PathCheck.h"
+#include "runtime/DecimalText.h"
 #include "runtime/Host.h"
 
 #include <string>
@@ -41,7 +42,7 @@ class Report
         for (size_t i = 0; i < m_lines.size() && i < kLinesInBox; ++i)
             text += L"\r\n" + m_lines[i];
         if (m_lines.size() > kLinesInBox)
-            text += L"\r\n... and " + std::to_wstring(m_lines.size() - kLinesInBox) + L" more.";
+            text += L"\r\n... and " + DecimalText(m_lines.size() - kLinesInBox) + L" more.";
         Say(text, MB_ICONERROR);
         return kExitFailed;
     }
@@ -119,7 +120,7 @@ int ChangeFolders(const CommandLine& command, Report& report)
             ++failed;
         }
     }
-    return report.Finish(std::to_wstring(failed) + L" of " + std::to_wstring(count) +
+    return report.Finish(DecimalText(failed) + L" of " + DecimalText(count) +
                          L" folders could not be changed.");
 }
 } // namespace

@@ -4,9 +4,9 @@
 #include "runtime/Version.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 
 namespace
@@ -105,13 +105,11 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
 
 std::vector<std::wstring> ProcessArguments()
 {
-    int count = 0;
-    wchar_t** split = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::wstring> arguments;
-    for (int i = 1; split != nullptr && i < count; ++i)
-        arguments.emplace_back(split[i]);
-    LocalFree(split);
-    return arguments;
+    // As the C runtime split them before the program began: CommandLineToArgvW would load
+    // shell32 before the window shows.
+    if (__wargv == nullptr || __argc < 1)
+        return {};
+    return std::vector<std::wstring>(__wargv + 1, __wargv + __argc);
 }
 
 std::wstring UsageText()

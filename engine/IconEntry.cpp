@@ -1,6 +1,7 @@
 #include "engine/IconEntry.h"
 
 #include "engine/PathCheck.h"
+#include "runtime/DecimalText.h"
 #include "runtime/UniqueAny.h"
 
 #include <windows.h>
@@ -116,7 +117,7 @@ IconEntry MakeIconEntry(const std::wstring& folderText, const std::wstring& icon
         break;
     }
     entry.file = WrittenPath(folderText, split.location.path);
-    entry.index = std::to_wstring(split.location.index);
+    entry.index = DecimalText(split.location.index);
     entry.resource = entry.file + L"," + entry.index;
     return entry;
 }

@@ -1,5 +1,7 @@
 #include "engine/IconMessages.h"
 
+#include "runtime/DecimalText.h"
+
 namespace
 {
 constexpr UINT kErrorStyle = MB_OK | MB_ICONERROR;
@@ -20,7 +22,7 @@ std::optional<IconMessage> FileMessage(const IconResult& result,
     {
     case IconStatus::WriteFailed:
         return IconMessage{L"Could not write " + result.path + L"\n\nError " +
-                               std::to_wstring(result.error) + L": " + errorDescription,
+                               DecimalText(result.error) + L": " + errorDescription,
                            L"Error", kErrorStyle};
     case IconStatus::NotSettingsFile:
         return IconMessage{result.path + L" is not a settings file that Tessaline can change: " +
@@ -66,10 +68,10 @@ IconMessage IconRefusalMessage(const IconResult& result)
         text = L"The file named in " + quoted + L" holds no icons.";
         break;
     case IconProblem::IndexPastEnd:
-        text = L"The file named in " + quoted + L" holds " + std::to_wstring(result.iconCount) +
+        text = L"The file named in " + quoted + L" holds " + DecimalText(result.iconCount) +
                (result.iconCount == 1
                     ? L" icon, number 0."
-                    : L" icons, numbered 0 to " + std::to_wstring(result.iconCount - 1) + L".");
+                    : L" icons, numbered 0 to " + DecimalText(result.iconCount - 1) + L".");
         break;
     case IconProblem::NoSuchResource:
     case IconProblem::None:

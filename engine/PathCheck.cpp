@@ -2,6 +2,7 @@
 
 #include "engine/FolderPath.h"
 #include "engine/ShellNotify.h"
+#include "runtime/DecimalText.h"
 #include "runtime/SystemError.h"
 
 namespace
@@ -66,7 +67,7 @@ std::wstring RefusalLine(const std::wstring& path, const PathCheck& check, PathR
         return FailureLine(path, L"a server without a share", check.error);
     case PathKind::TooLong:
         return FailureLine(path,
-                           L"longer than the " + std::to_wstring(kMaxPathLength) +
+                           L"longer than the " + DecimalText(kMaxPathLength) +
                                L" characters that Tessaline takes",
                            check.error);
     }
@@ -75,6 +76,6 @@ std::wstring RefusalLine(const std::wstring& path, const PathCheck& check, PathR
 
 std::wstring FailureLine(const std::wstring& path, const std::wstring& reason, DWORD error)
 {
-    return path + L": " + reason + L" (error " + std::to_wstring(error) + L": " +
+    return path + L": " + reason + L" (error " + DecimalText(error) + L": " +
            SystemErrorText(error) + L")";
 }

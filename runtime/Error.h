@@ -9,6 +9,7 @@
 // Numbers in the classic runtime's numbering, so that a report reads the way users know it.
 constexpr long kErrInvalidArgument = 5; // "Invalid procedure call or argument"
 constexpr long kErrOverflow = 6;        // "Overflow"
+constexpr long kErrInternal = 51;       // "Internal error"
 
 class Error : public std::exception
 {
@@ -27,6 +28,14 @@ class Error : public std::exception
         return Error(kErrInvalidArgument, L"Invalid procedure call or argument");
     }
     static Error Overflow() { return Error(kErrOverflow, L"Overflow"); }
+    // A failure the program did not foresee, with the plain-ASCII text that came with it.
+    static Error Internal(const char* what)
+    {
+        std::wstring description = L"Internal error: ";
+        for (; what != nullptr && *what != '\0'; ++what)
+            description.push_back(static_cast<unsigned char>(*what));
+        return Error(kErrInternal, description);
+    }
 
   private:
     long m_number;

@@ -1,5 +1,6 @@
 #include "runtime/ErrorBoundary.h"
 
+#include "runtime/DecimalText.h"
 #include "runtime/Error.h"
 #include "runtime/Host.h"
 
@@ -9,20 +10,11 @@
 namespace
 {
 constexpr long kErrOutOfMemory = 7;
-constexpr long kErrInternal = 51;
-
-std::wstring Widen(const char* text)
-{
-    std::wstring wide;
-    for (; text != nullptr && *text != '\0'; ++text)
-        wide.push_back(static_cast<unsigned char>(*text));
-    return wide;
-}
 } // namespace
 
 std::wstring UntrappedErrorText(long number, const std::wstring& description)
 {
-    return L"Run-time error '" + std::to_wstring(number) + L"':\n\n" + description;
+    return L"Run-time error '" + DecimalText(number) + L"':\n\n" + description;
 }
 
 void ReportCurrentException(Host& host, HWND owner) noexcept
@@ -45,7 +37,7 @@ void ReportCurrentException(Host& host, HWND owner) noexcept
     }
     catch (const std::exception& error)
     {
-        description += L": " + Widen(error.what());
+        description = Error::Internal(error.what()).Description();
     }
     catch (...)
     {

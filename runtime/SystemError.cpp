@@ -1,5 +1,7 @@
 #include "runtime/SystemError.h"
 
+#include "runtime/DecimalText.h"
+
 std::wstring SystemErrorText(DWORD code)
 {
     wchar_t* buffer = nullptr;
@@ -14,6 +16,6 @@ std::wstring SystemErrorText(DWORD code)
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     if (text.empty())
-        text = L"Unknown error " + std::to_wstring(code);
+        text = L"Unknown error " + DecimalText(code);
     return text;
 }

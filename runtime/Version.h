@@ -4,6 +4,7 @@
 #include <string>
 
 #include "../resources/version.h"
+#include "runtime/DecimalText.h"
 
 struct AppVersion
 {
@@ -18,6 +19,6 @@ constexpr AppVersion kAppVersion{TESSALINE_VERSION_MAJOR, TESSALINE_VERSION_MINO
 // "1.2.14": plain decimal digits joined by dots, nothing before or after.
 inline std::wstring VersionText()
 {
-    return std::to_wstring(kAppVersion.Major) + L"." + std::to_wstring(kAppVersion.Minor) + L"." +
-           std::to_wstring(kAppVersion.Revision);
+    return DecimalText(kAppVersion.Major) + L"." + DecimalText(kAppVersion.Minor) + L"." +
+           DecimalText(kAppVersion.Revision);
 }

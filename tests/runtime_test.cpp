@@ -1,5 +1,6 @@
 // The forms layer and runtime services, on real windows and real files under Wine.
 
+#include "runtime/DecimalText.h"
 #include "runtime/Error.h"
 #include "runtime/ErrorBoundary.h"
 #include "runtime/Form.h"
@@ -13,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
+#include <random>
+#include <stdexcept>
 
 namespace
 {
@@ -27,6 +31,22 @@ TEST(Twips, ConvertAtTheScreensDpi)
         EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi;
     EXPECT_EQ(FontHeightForPoints(825, 96), -11);
     EXPECT_EQ(FontHeightForPoints(825, 144), -17);
+}
+
+TEST(DecimalText, WritesWhatToWstringWrites)
+{
+    EXPECT_EQ(DecimalText(0), L"0");
+    EXPECT_EQ(DecimalText(std::numeric_limits<long long>::min()), L"-9223372036854775808");
+    EXPECT_EQ(DecimalText(std::numeric_limits<DWORD>::max()), L"4294967295");
+    std::mt19937_64 random(15);
+    for (int i = 0; i < 1000; ++i)
+    {
+        const auto value = static_cast<long long>(random()) >> (random() % 64);
+        EXPECT_EQ(DecimalText(value), std::to_wstring(value));
+        EXPECT_EQ(DecimalText(static_cast<long>(value)), std::to_wstring(static_cast<long>(value)));
+        EXPECT_EQ(DecimalText(static_cast<DWORD>(value)),
+                  std::to_wstring(static_cast<DWORD>(value)));
+    }
 }
 
 TEST(Version, TextIsMajorMinorRevision)
@@ -174,17 +194,35 @@ TEST(Forms, AnErrorEscapingAHandlerIsReportedWithNumberAndDescriptionThenEnds)
 
 TEST(Forms, ForeignExceptionsAreReportedToo)
 {
-    FakeHost host;
-    TestForm form(host);
-    form.Show();
-    form.onEvent = [](int, FormEvent event) {
-        if (event == FormEvent::Click)
-            throw std::runtime_error("boom");
+    // The standard library's own failures arrive through the program's hooks for them.
+    struct Case
+    {
+        std::function<void()> fail;
+        long number;
+        const wchar_t* description;
+    } cases[] = {
+        {[] { throw std::runtime_error("boom"); }, 51, L"Internal error: boom"},
+        {[] { (void)std::wstring(L"abc").substr(4); }, 51,
+         L"Internal error: position out of range"},
+        {[] { std::vector<int>(3).at(3); }, 51, L"Internal error: position out of range"},
+        {[] { std::wstring().reserve(std::wstring().max_size() + 1); }, 51,
+         L"Internal error: basic_string::_M_create"},
+        {[] { throw std::bad_alloc(); }, 7, L"Out of memory"},
     };
-    SendMessageW(form.ControlHwnd(TestForm::cmdGo), BM_CLICK, 0, 0);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, UntrappedErrorText(51, L"Internal error: boom"));
-    EXPECT_EQ(host.endedWith.size(), 1u);
+    for (const Case& c : cases)
+    {
+        FakeHost host;
+        TestForm form(host);
+        form.Show();
+        form.onEvent = [&](int, FormEvent event) {
+            if (event == FormEvent::Click)
+                c.fail();
+        };
+        SendMessageW(form.ControlHwnd(TestForm::cmdGo), BM_CLICK, 0, 0);
+        ASSERT_EQ(host.messages.size(), 1u) << c.description;
+        EXPECT_EQ(host.messages[0].text, UntrappedErrorText(c.number, c.description));
+        EXPECT_EQ(host.endedWith, std::vector<UINT>{static_cast<UINT>(c.number)});
+    }
 }
 
 TEST(Forms, PictureKeepsWhatWasDrawnAcrossRepaints)

@@ -55,11 +55,12 @@ std::wstring SystemHost::BrowseForFolder(HWND owner, const std::wstring& title)
 
 IconChoice SystemHost::PickIcon(HWND owner, const std::wstring& path, int index)
 {
-    // Windows XP exports PickIconDlg from shell32 by its ordinal alone.
+    // Windows XP exports PickIconDlg from shell32 by its ordinal alone. shell32 is loaded at its
+    // first use (it is delay-loaded), which this may be; it stays loaded, as it would anyway.
     using PickIconDlgFunction = int(WINAPI*)(HWND, PWSTR, UINT, int*);
     constexpr WORD kPickIconDlgOrdinal = 62;
     FARPROC address =
-        GetProcAddress(GetModuleHandleW(L"shell32.dll"), MAKEINTRESOURCEA(kPickIconDlgOrdinal));
+        GetProcAddress(LoadLibraryW(L"shell32.dll"), MAKEINTRESOURCEA(kPickIconDlgOrdinal));
     IconChoice choice{IconChoice::Outcome::Unavailable, path, index};
     if (address == nullptr)
         return choice;

@@ -69,6 +69,7 @@ class Driver
     // handle is a DROPFILES block in the program's memory.
     void Drop(const std::vector<std::wstring>& paths) const;
     bool Running() const;
+    DWORD ProcessId() const { return m_process.dwProcessId; }
     std::vector<HWND> TopLevelWindows() const;
 
   private:

@@ -6,6 +6,7 @@
 #include "support/IconFile.h"
 #include "support/IconLibrary.h"
 #include "support/TempFolder.h"
+#include "support/Windows.h"
 #include "runtime/Form.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/frmMain.h"
@@ -39,6 +40,22 @@ TEST(EndToEnd, StartsEmptyWithApplyAndRemoveDisabledAndClosesCleanly)
     EXPECT_FALSE(app.Enabled(frmMain::cmdRemove));
     EXPECT_TRUE(app.Enabled(frmMain::cmdFolder));
     EXPECT_TRUE(app.Enabled(frmMain::cmdIcon));
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+// What only a click needs is loaded at that click: the window shows without these libraries.
+// ole32 is not among them here: Wine's own window code loads it into every GUI process, a bare
+// window's too, which Windows does not.
+TEST(EndToEnd, LoadsTheDialogAndShellLibrariesOnlyAtTheClickThatNeedsThem)
+{
+    Driver app;
+    const std::set<std::wstring> atStart = LoadedModules(app.ProcessId());
+    for (const wchar_t* dll :
+         {L"comdlg32.dll", L"shell32.dll", L"shlwapi.dll", L"oleaut32.dll", L"psapi.dll"})
+        EXPECT_EQ(atStart.count(dll), 0u) << dll << " is loaded before any click";
+    app.Click(frmMain::cmdIcon);
+    ASSERT_TRUE(app.AnswerOpenDialog(L""));
+    EXPECT_EQ(LoadedModules(app.ProcessId()).count(L"comdlg32.dll"), 1u);
     EXPECT_EQ(app.Close(), 0u);
 }
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -59,50 +60,41 @@ HWND VisibleWindowOf(DWORD pid)
     return search.found;
 }
 
+struct StartUp
+{
+    double ms = -1;
+    std::set<std::wstring> modules; // the DLLs loaded when the window showed, lower case
+};
+
 // Milliseconds from process start to its main window shown and the program idle.
-double StartUpMs(const std::wstring& exe)
+StartUp StartUpOf(const std::wstring& exe)
 {
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
+    StartUp result;
     double start = Now();
     if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
-        return -1;
+        return result;
     WaitForInputIdle(process.hProcess, 10000);
     HWND window = nullptr;
     while ((window = VisibleWindowOf(process.dwProcessId)) == nullptr && Now() - start < 10000)
         Sleep(1);
-    double elapsed = Now() - start;
+    result.ms = Now() - start;
+    result.modules = LoadedModules(process.dwProcessId);
     PostMessageW(window, WM_CLOSE, 0, 0);
     WaitForSingleObject(process.hProcess, 10000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return elapsed;
+    return result;
 }
 
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-void StartUpFigures()
-{
-    const int runs = 11;
-    std::vector<double> program, bare;
-    StartUpMs(Beside(L"tessaline.exe")); // the first start warms the file cache for both
-    StartUpMs(Beside(L"bare_window.exe"));
-    for (int i = 0; i < runs; ++i)
-    {
-        program.push_back(StartUpMs(Beside(L"tessaline.exe")));
-        bare.push_back(StartUpMs(Beside(L"bare_window.exe")));
-    }
-    double p = Median(program), b = Median(bare);
-    std::printf("start-up, 64-bit build under Wine, median of %d: %.1f ms\n", runs, p);
-    std::printf("start-up, bare Win32 window, median of %d: %.1f ms\n", runs, b);
-    std::printf("start-up ratio, program / bare window: %.2f\n", p / b);
 }
 
 // Milliseconds from the start of a command line, without a window, to the end of its process.
@@ -125,6 +117,57 @@ double RunToEndMs(std::wstring commandLine, const std::wstring& directory)
 std::string Narrow(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
+}
+
+// The DLLs of one start that another start did not load, or "none".
+std::string ModulesBeyond(const std::set<std::wstring>& these, const std::set<std::wstring>& those)
+{
+    std::string list;
+    for (const std::wstring& name : these)
+        if (those.count(name) == 0 && name.find(L".exe") == std::wstring::npos)
+            list += (list.empty() ? "" : " ") + Narrow(name);
+    return list.empty() ? "none" : list;
+}
+
+void StartUpFigures()
+{
+    const int runs = 21;
+    struct Program
+    {
+        const wchar_t* exe;
+        const char* what;
+        std::vector<double> ms;
+        std::set<std::wstring> modules;
+    } programs[] = {
+        {L"start-up\\tessaline.exe", "64-bit build under Wine, stripped", {}, {}},
+        {L"start-up\\bare_window.exe", "bare Win32 window", {}, {}},
+        {L"start-up\\bare_window_manifest.exe",
+         "bare Win32 window with the manifest and common controls",
+         {},
+         {}},
+    };
+    // The stripped copies that scripts/measure puts in start-up\ beside this program.
+    for (Program& program : programs) // the first start warms the file cache
+        program.modules = StartUpOf(Beside(program.exe)).modules;
+    for (int i = 0; i < runs; ++i)
+        for (Program& program : programs)
+            program.ms.push_back(StartUpOf(Beside(program.exe)).ms);
+    for (const Program& program : programs)
+        std::printf("start-up, %s, median of %d: %.1f ms\n", program.what, runs,
+                    Median(program.ms));
+    const double tessaline = Median(programs[0].ms), bare = Median(programs[1].ms),
+                 manifest = Median(programs[2].ms);
+    std::printf("start-up ratio, program / bare window: %.2f\n", tessaline / bare);
+    std::printf("start-up ratio, with manifest and common controls / bare window: %.2f\n",
+                manifest / bare);
+    std::printf("start-up ratio, program / bare window with manifest and common controls: %.2f\n",
+                tessaline / manifest);
+    std::printf("DLLs loaded at start-up, program: %zu; bare window: %zu; with manifest and common "
+                "controls: %zu\n",
+                programs[0].modules.size(), programs[1].modules.size(), programs[2].modules.size());
+    std::printf("DLLs the program loads at start-up beyond the bare window with manifest and "
+                "common controls: %s\n",
+                ModulesBeyond(programs[0].modules, programs[2].modules).c_str());
 }
 
 // Mean milliseconds of one apply over count fresh folders named prefix0, prefix1...; iconText

@@ -6,8 +6,11 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 // Dispatches what is waiting in this thread's queue (paint, posted clicks).
@@ -61,6 +64,26 @@ inline unsigned NextIconSlot()
     unsigned slot = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
     DestroyIcon(probe);
     return slot;
+}
+
+// The file names of the DLLs that a process has loaded, lower case.
+inline std::set<std::wstring> LoadedModules(DWORD pid)
+{
+    std::set<std::wstring> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return names;
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof module;
+    for (BOOL more = Module32FirstW(snapshot, &module); more;
+         more = Module32NextW(snapshot, &module))
+    {
+        std::wstring name = module.szModule;
+        CharLowerW(&name[0]);
+        names.insert(name);
+    }
+    CloseHandle(snapshot);
+    return names;
 }
 
 // Every control of form where its design row puts it, at dpi.

@@ -8,6 +8,7 @@
 #include "engine/IconMessages.h"
 #include "engine/PathCheck.h"
 #include "engine/modFunction.h"
+#include "runtime/DecimalText.h"
 #include "runtime/Host.h"
 #include "runtime/SystemError.h"
 #include "ui/main/Preview.h"
@@ -36,7 +37,7 @@ bool NamesIconFile(const std::wstring& path)
 
 std::wstring IndexedIconText(const std::wstring& path, int index)
 {
-    return path + L"," + std::to_wstring(index);
+    return path + L"," + DecimalText(index);
 }
 
 // The system's text for the error of a failed write, for its message.
@@ -71,7 +72,9 @@ void frmMain::OnInitialize()
 
 void frmMain::OnLoad()
 {
-    DragAcceptFiles(Hwnd(), TRUE);
+    // What DragAcceptFiles does, without loading shell32 before the window shows.
+    SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE,
+                      GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
     HMENU menu = GetSystemMenu(Hwnd(), FALSE);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kFolderMenuCommand, L"Show in the folder menu");
