@@ -1,4 +1,4 @@
-// Forced into every C++ file of the GCC builds (-include; see CMakeLists.txt).
+// Forced into every C++ file of the optimised GCC builds (-include; see CMakeLists.txt).
 //
 // GCC's library declares std::string and std::wstring "extern template", so that each program
 // file calls the library's own compiled members. Linked statically, that brings the two object
