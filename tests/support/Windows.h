@@ -56,7 +56,9 @@ inline COLORREF ScreenPixel(HWND hwnd, int x, int y)
 }
 
 // The slot that the next icon handle takes. Wine reports no object counts, but it hands out
-// the lowest free slot of its handle table: a leak of icons pushes the next slot up.
+// the lowest free slot of its handle table: a leak of icons pushes the next slot up. The table
+// is shared by every process of the Wine session, so other tests running beside this one move
+// it too, by tens: compare against a margin far below the leak being looked for.
 inline unsigned NextIconSlot()
 {
     const BYTE andMask[4] = {0xFF}, xorMask[4] = {0};
