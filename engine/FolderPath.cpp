@@ -29,11 +29,7 @@ bool IsFullPath(const std::wstring& text)
 // "C:\x\.." and "\\server\share\" are roots too: the system's own resolution decides.
 bool IsRoot(const std::wstring& text)
 {
-    const DWORD size = GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
-    if (size == 0)
-        return false;
-    std::wstring full(size, L'\0');
-    full.resize(GetFullPathNameW(text.c_str(), size, &full[0], nullptr));
+    std::wstring full = SystemFullPath(text);
     while (!full.empty() && full.back() == L'\\')
         full.pop_back();
     if (full.size() == 2 && full[1] == L':')
@@ -43,6 +39,17 @@ bool IsRoot(const std::wstring& text)
            full.find(L'\\', full.find(L'\\', 2) + 1) == std::wstring::npos;
 }
 } // namespace
+
+std::wstring SystemFullPath(const std::wstring& text)
+{
+    const DWORD size = GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return L"";
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(text.c_str(), size, &full[0], nullptr);
+    full.resize(length < size ? length : 0);
+    return full;
+}
 
 FolderPathKind ClassifyFolderPath(const std::wstring& folderText)
 {

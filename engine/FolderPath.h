@@ -11,3 +11,7 @@ enum class FolderPathKind
 };
 
 FolderPathKind ClassifyFolderPath(const std::wstring& folderText);
+
+// The text as GetFullPathNameW makes it full, against the current drive and folder; empty when
+// the system can't.
+std::wstring SystemFullPath(const std::wstring& text);

@@ -19,15 +19,8 @@ bool IsServerOnly(const std::wstring& path)
 
 std::wstring FullPath(const std::wstring& text)
 {
-    const DWORD size = GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
-    if (size == 0)
-        return text;
-    std::wstring full(size, L'\0');
-    const DWORD length = GetFullPathNameW(text.c_str(), size, &full[0], nullptr);
-    if (length == 0 || length >= size)
-        return text;
-    full.resize(length);
-    return ShellFolderPath(full);
+    const std::wstring full = SystemFullPath(text);
+    return full.empty() ? text : ShellFolderPath(full);
 }
 
 PathCheck CheckPath(const std::wstring& fullPath)
