@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "engine/PathCheck.h"
+#include "runtime/AsciiText.h"
 #include "runtime/Version.h"
 
 #include <windows.h>
@@ -24,16 +25,6 @@ constexpr Switch kActions[] = {
     {L"register", CommandAction::Register, L"no path"},
     {L"unregister", CommandAction::Unregister, L"no path"},
 };
-
-// Switches are ASCII: folding A to Z is all that reading them in any case takes.
-std::wstring Folded(const std::wstring& text)
-{
-    std::wstring folded = text;
-    for (wchar_t& c : folded)
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    return folded;
-}
 
 CommandLine Wrong(const std::wstring& problem)
 {
@@ -75,12 +66,13 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
             command.paths.push_back(FullPath(argument));
             continue;
         }
-        const std::wstring name = Folded(argument.substr(1));
-        const Switch* action = std::find_if(std::begin(kActions), std::end(kActions),
-                                            [&](const Switch& s) { return name == s.name; });
+        const std::wstring_view name = std::wstring_view(argument).substr(1);
+        const Switch* action =
+            std::find_if(std::begin(kActions), std::end(kActions),
+                         [&](const Switch& s) { return SameAsciiText(name, s.name); });
         if (name == L"?")
             usage = true;
-        else if (name == L"quiet")
+        else if (SameAsciiText(name, L"quiet"))
             command.quiet = true;
         else if (action == std::end(kActions))
             return Wrong(L"Unknown switch " + argument + L".");

@@ -1,8 +1,9 @@
 #include "engine/IniText.h"
 
+#include "runtime/AsciiText.h"
+
 #include <windows.h>
 
-#include <algorithm>
 
 namespace
 {
@@ -122,9 +123,7 @@ std::wstring NameOf(const std::wstring& text)
 
 bool SameName(const std::wstring& name, std::wstring_view other)
 {
-    const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
-    return std::equal(name.begin(), name.end(), other.begin(), other.end(),
-                      [&](wchar_t a, wchar_t b) { return fold(a) == fold(b); });
+    return SameAsciiText(name, other);
 }
 
 IniText::IniText(const std::string& bytes) : m_utf16(StartsWithUtf16Bom(bytes))

@@ -4,6 +4,7 @@
 #include <psapi.h>
 #include <shlobj.h>
 
+#include "runtime/AsciiText.h"
 #include "runtime/UniqueAny.h"
 
 namespace
@@ -77,8 +78,7 @@ std::wstring ReadIni(const std::wstring& section, const std::wstring& key, const
 
 bool IsShortcut(const std::wstring& path)
 {
-    const size_t dot = path.find_last_of(L'.');
-    return dot != std::wstring::npos && lstrcmpiW(path.c_str() + dot, L".lnk") == 0;
+    return HasExtension(path, L".lnk");
 }
 
 std::wstring ShortcutTarget(const std::wstring& shortcut)

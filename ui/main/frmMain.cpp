@@ -8,6 +8,7 @@
 #include "engine/IconMessages.h"
 #include "engine/PathCheck.h"
 #include "engine/modFunction.h"
+#include "runtime/AsciiText.h"
 #include "runtime/DecimalText.h"
 #include "runtime/Host.h"
 #include "runtime/SystemError.h"
@@ -19,22 +20,6 @@
 
 namespace
 {
-bool NamesIconFile(const std::wstring& path)
-{
-    const std::wstring extension = L".ico";
-    if (path.size() < extension.size())
-        return false;
-    for (size_t i = 0; i < extension.size(); ++i)
-    {
-        wchar_t c = path[path.size() - extension.size() + i];
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-        if (c != extension[i])
-            return false;
-    }
-    return true;
-}
-
 std::wstring IndexedIconText(const std::wstring& path, int index)
 {
     return path + L"," + DecimalText(index);
@@ -273,7 +258,7 @@ void frmMain::SelectIconPath(const std::wstring& path)
             break;
         }
     }
-    else if (!path.empty() && !NamesIconFile(path))
+    else if (!path.empty() && !HasExtension(path, L".ico"))
     {
         // Apply then examines the file and says what is wrong with it.
         text = IndexedIconText(path, 0);
