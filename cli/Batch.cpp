@@ -2,6 +2,7 @@
 
 #include "cli/Console.h"
 #include "engine/FolderIcon.h"
+#include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
 #include "engine/PathCheck.h"
 #include "runtime/DecimalText.h"
@@ -91,29 +92,46 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
     return FailureLine(folder, L"not found", ERROR_PATH_NOT_FOUND);
 }
 
+// Empty when the icon can serve, otherwise the line that says why not. The window's own rules
+// decide what the text names (its path is full: the folder does not matter); a plain path must
+// name a file here, where the window writes it as given.
+std::wstring IconRefusal(const std::wstring& icon)
+{
+    const FolderText here = FolderText::FromOutside(L".");
+    const IconEntry entry = MakeIconEntry(here, icon);
+    if (entry.problem != IconProblem::None)
+    {
+        IconResult refused;
+        refused.status = IconStatus::IconRefused;
+        refused.path = icon;
+        refused.problem = entry.problem;
+        refused.iconCount = entry.iconCount;
+        return ApplyMessage(refused, L"").text;
+    }
+    const std::wstring file = IconTextLocation(here, icon).path;
+    return RefusalLine(file, CheckPath(FolderText::FromOutside(file)), PathRole::Icon);
+}
+
 int ChangeFolders(const CommandLine& command, Report& report)
 {
     const bool apply = command.action == CommandAction::Apply;
-    auto folder = command.paths.begin();
-    std::wstring icon;
     if (apply)
     {
-        icon = *folder++;
-        std::wstring refusal = RefusalLine(icon, CheckPath(icon), PathRole::Icon);
+        std::wstring refusal = IconRefusal(command.icon);
         if (!refusal.empty())
         {
             report.Failure(refusal);
             return report.Finish(L"No folder was changed.");
         }
     }
-    const size_t count = static_cast<size_t>(command.paths.end() - folder);
+    const size_t count = command.paths.size();
     size_t failed = 0;
-    for (; folder != command.paths.end(); ++folder)
+    for (const FolderText& folder : command.paths)
     {
-        std::wstring line = RefusalLine(*folder, CheckPath(*folder), PathRole::Folder);
+        std::wstring line = RefusalLine(folder.Path(), CheckPath(folder), PathRole::Folder);
         if (line.empty())
-            line = ResultLine(*folder,
-                              apply ? ApplyFolderIcon(*folder, icon) : RemoveFolderIcon(*folder));
+            line = ResultLine(folder.Path(), apply ? ApplyFolderIcon(folder, command.icon)
+                                                   : RemoveFolderIcon(folder));
         if (!line.empty())
         {
             report.Failure(line);

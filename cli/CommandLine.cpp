@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 
-#include "engine/PathCheck.h"
+#include "engine/IconEntry.h"
 #include "runtime/AsciiText.h"
 #include "runtime/Version.h"
 
@@ -52,6 +52,36 @@ bool PathCountFits(CommandAction action, size_t count)
     }
     return true;
 }
+
+// '"D:\My Photos\" D:\Other' reaches the program as one argument, 'D:\My Photos" D:\Other'.
+CommandLine QuoteInside(const std::wstring& argument)
+{
+    const std::wstring before = argument.substr(0, argument.find(L'"'));
+    std::wstring problem = L"An argument holds a quote: \"" + argument + L"\".";
+    if (!before.empty())
+        problem += L" A backslash just before a closing quote makes Windows read the quote as "
+                   L"part of the path: write \"" +
+                   before + L"\" rather than \"" + before + L"\\\".";
+    return Wrong(problem);
+}
+
+// Each folder once: the second Remove of a folder would take away the icon that the first
+// brought back.
+std::vector<FolderText> EachOnce(const std::vector<std::wstring>& texts)
+{
+    std::vector<FolderText> folders;
+    std::vector<std::wstring> seen;
+    for (const std::wstring& text : texts)
+    {
+        FolderText folder = FolderText::FromOutside(text);
+        std::wstring key = CaselessPath(folder.Full());
+        if (std::find(seen.begin(), seen.end(), key) != seen.end())
+            continue;
+        seen.push_back(std::move(key));
+        folders.push_back(std::move(folder));
+    }
+    return folders;
+}
 } // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
@@ -59,11 +89,14 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
     CommandLine command;
     const Switch* chosen = nullptr;
     bool usage = false;
+    std::vector<std::wstring> texts;
     for (const std::wstring& argument : arguments)
     {
         if (argument.empty() || (argument[0] != L'/' && argument[0] != L'-'))
         {
-            command.paths.push_back(FullPath(argument));
+            if (argument.find(L'"') != std::wstring::npos)
+                return QuoteInside(argument);
+            texts.push_back(argument);
             continue;
         }
         const std::wstring_view name = std::wstring_view(argument).substr(1);
@@ -87,11 +120,20 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
         return command;
     }
     if (chosen == nullptr)
-        return command.quiet ? Wrong(L"/quiet goes with /apply, /remove, /register or /unregister.")
-                             : command;
+    {
+        if (command.quiet)
+            return Wrong(L"/quiet goes with /apply, /remove, /register or /unregister.");
+        for (const std::wstring& text : texts)
+            command.paths.push_back(FolderText::FromOutside(text));
+        return command;
+    }
     command.action = chosen->action;
-    if (!PathCountFits(command.action, command.paths.size()))
+    if (!PathCountFits(command.action, texts.size()))
         return Wrong(L"/" + std::wstring(chosen->name) + L" takes " + chosen->paths + L".");
+    auto folders = texts.begin();
+    if (command.action == CommandAction::Apply)
+        command.icon = FullIconText(*folders++);
+    command.paths = EachOnce(std::vector<std::wstring>(folders, texts.end()));
     return command;
 }
 

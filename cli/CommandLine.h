@@ -1,13 +1,15 @@
 #pragma once
 // What the command line asks for: the window, with boxes filled from paths, or a batch action.
 
+#include "engine/FolderPath.h"
+
 #include <string>
 #include <vector>
 
 enum class CommandAction
 {
     OpenWindow, // paths: folders and files to fill the boxes with
-    Apply,      // paths: the icon, then the folders
+    Apply,      // icon, and paths: the folders
     Remove,     // paths: the folders
     Register,   // put the program into the folder menu
     Unregister, // take it out
@@ -19,12 +21,18 @@ struct CommandLine
 {
     CommandAction action = CommandAction::OpenWindow;
     bool quiet = false; // no message box
-    std::vector<std::wstring> paths;
+    std::wstring icon;  // the icon text, its path made full against the current folder
+    // Every other argument, read as a text from outside (made full against the current folder,
+    // "C:" alone the drive); for Apply and Remove each folder once, compared without regard to
+    // case.
+    std::vector<FolderText> paths;
     std::wstring problem;
 };
 
 // Reads the arguments that follow the program's name. Switches begin with "/" or "-" and are
-// read in any case; every other argument is a path, made full against the current directory.
+// read in any case; every other argument is a path. An argument that holds a quote is a wrong
+// command line: the system's rules read a backslash before a closing quote as a quote within
+// the argument, and the next arguments with it.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
 
 // This process's arguments after the program's name, split by the system's rules for quotes.

@@ -5,7 +5,6 @@
 
 #include "engine/DesktopIni.h"
 #include "engine/DesktopIniMerge.h"
-#include "engine/FolderPath.h"
 #include "engine/IconEntry.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
@@ -61,17 +60,22 @@ IconResult Status(IconStatus status)
 }
 
 // Refuses a folder text that would write at a root or where the current folder happens to be.
-IconStatus FolderTextStatus(const std::wstring& folderText)
+IconStatus FolderTextStatus(const FolderText& folder)
 {
-    if (HasControlCharacter(folderText))
-        return IconStatus::ControlCharacter;
-    switch (ClassifyFolderPath(folderText))
+    switch (folder.Kind())
     {
-    case FolderPathKind::Root:
+    case FolderKind::ControlCharacter:
+        return IconStatus::ControlCharacter;
+    case FolderKind::DriveRoot:
+    case FolderKind::ShareRoot:
         return IconStatus::DriveRoot;
-    case FolderPathKind::Relative:
+    case FolderKind::Relative:
+    case FolderKind::ServerOnly:
         return IconStatus::RelativeFolder;
-    case FolderPathKind::Folder:
+    case FolderKind::Empty:
+        return IconStatus::MissingInput;
+    case FolderKind::Folder:
+    case FolderKind::TooLong: // the write reports it, as for a typed text of that length
         break;
     }
     return IconStatus::Ok;
@@ -132,13 +136,13 @@ IconResult ReadExisting(Target& target)
 }
 
 // Refuses a folder text that names no folder to change; otherwise reads what Target holds.
-IconResult Examine(const std::wstring& folderText, Target& target)
+IconResult Examine(const FolderText& folder, Target& target)
 {
-    if (IconStatus status = FolderTextStatus(folderText); status != IconStatus::Ok)
+    if (IconStatus status = FolderTextStatus(folder); status != IconStatus::Ok)
         return Status(status);
-    target.folderText = folderText;
-    target.iniPath = IniPath(folderText);
-    target.folderPath = FolderAttributePath(folderText);
+    target.folderText = folder.Path();
+    target.iniPath = IniPath(folder.Path());
+    target.folderPath = FolderAttributePath(folder.Path());
     target.iniAttributes = GetFileAttributesW(target.iniPath.c_str());
     target.folderAttributes = GetFileAttributesW(target.folderPath.c_str());
     return ReadExisting(target);
@@ -169,17 +173,17 @@ IconResult PutInPlace(const Target& target, const std::string& bytes)
 }
 } // namespace
 
-IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& iconText)
+IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconText)
 {
-    if (folderText.empty() || iconText.empty())
+    if (folder.Kind() == FolderKind::Empty || iconText.empty())
         return Status(IconStatus::MissingInput);
     if (HasControlCharacter(iconText))
         return Status(IconStatus::ControlCharacter);
     Target target;
-    IconResult result = Examine(folderText, target);
+    IconResult result = Examine(folder, target);
     if (result.status != IconStatus::Ok)
         return result;
-    const IconEntry icon = MakeIconEntry(folderText, iconText);
+    const IconEntry icon = MakeIconEntry(folder, iconText);
     if (icon.problem != IconProblem::None)
         return IconRefused(iconText, icon);
     const std::optional<std::string>& existing = target.existing;
@@ -192,17 +196,17 @@ IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& i
     // The shell reads a folder's desktop.ini only when the folder is read-only or system. The
     // user's own marks stay.
     SetAttributes(target.folderPath, Settable(target.folderAttributes) | FILE_ATTRIBUTE_READONLY);
-    NotifyFolderChanged(folderText);
+    NotifyFolderChanged(folder);
     return result;
 }
 
-IconResult RemoveFolderIcon(const std::wstring& folderText)
+IconResult RemoveFolderIcon(const FolderText& folder)
 {
     // An empty text would name the desktop.ini at the root of the current drive.
-    if (folderText.empty())
+    if (folder.Kind() == FolderKind::Empty)
         return Status(IconStatus::EmptyFolder);
     Target target;
-    IconResult result = Examine(folderText, target);
+    IconResult result = Examine(folder, target);
     if (result.status != IconStatus::Ok)
         return result;
     const std::optional<std::string>& existing = target.existing;
@@ -236,6 +240,6 @@ IconResult RemoveFolderIcon(const std::wstring& folderText)
             SetAttributes(target.folderPath,
                           Settable(target.folderAttributes) & ~FILE_ATTRIBUTE_READONLY);
     }
-    NotifyFolderChanged(folderText);
+    NotifyFolderChanged(folder);
     return result;
 }

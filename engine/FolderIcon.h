@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine/FolderPath.h"
 #include "engine/IniText.h"
 
 enum class IconStatus
@@ -15,7 +16,8 @@ enum class IconStatus
     ControlCharacter, // a text holds a character below U+0020: nothing touched
     EmptyFolder,      // removal with an empty folder text: declined, nothing touched
     DriveRoot,        // the folder text names a drive's or a share's root: nothing touched
-    RelativeFolder,   // the folder text is not a full path: nothing touched
+    RelativeFolder,   // the folder text is not a full path, or names a server alone: nothing
+                      // touched
     WriteFailed,      // the file could not be read or written: the folder is as it was
     NotSettingsFile,  // the desktop.ini is no settings file to change: nothing touched
     IconRefused,      // the icon text names no icon that can be written: nothing touched
@@ -48,11 +50,13 @@ struct IconResult
 // Gives the folder the icon: Tessaline's lines go into its "desktop.ini", every other line of an
 // existing one kept as it was. Marks the file read-only, hidden and system, and adds read-only to
 // the folder's attributes. On failure the folder is left as it was: the previous file intact, the
-// attributes of the file and the folder restored, no staged file left behind.
-IconResult ApplyFolderIcon(const std::wstring& folderText, const std::wstring& iconText);
+// attributes of the file and the folder restored, no staged file left behind. The folder is
+// refused by its kind (a root, relative, a control character); its files are named from its
+// Path(), the shell is told by its Full().
+IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconText);
 
 // Takes Tessaline's lines out of the folder's "desktop.ini" and brings back the icon keys they
 // set aside; without them, takes away the icon that the file names. A file left without keys or
 // comments is deleted and the folder loses its read-only mark; otherwise the rest is written back
 // as safely as an apply writes, and the file and the folder keep their marks.
-IconResult RemoveFolderIcon(const std::wstring& folderText);
+IconResult RemoveFolderIcon(const FolderText& folder);

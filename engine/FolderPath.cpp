@@ -1,6 +1,9 @@
 #include "engine/FolderPath.h"
 
-#include <windows.h>
+#include "engine/ShellNotify.h"
+#include "runtime/AsciiText.h"
+
+#include <algorithm>
 
 namespace
 {
@@ -12,6 +15,18 @@ bool IsSeparator(wchar_t c)
 bool IsDriveLetter(wchar_t c)
 {
     return (c | 0x20) >= L'a' && (c | 0x20) <= L'z';
+}
+
+// "C:" alone is where C:'s current folder is, but a person typing it means the drive.
+bool IsDriveAlone(const std::wstring& text)
+{
+    return text.size() == 2 && text[1] == L':' && IsDriveLetter(text[0]);
+}
+
+// A pasted tab, CR or LF would add lines or keys to the file.
+bool HasControlCharacter(const std::wstring& text)
+{
+    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c < L' '; });
 }
 
 // Only "X:\..." and "\\server\share..." name one place wherever the program's current drive
@@ -26,37 +41,96 @@ bool IsFullPath(const std::wstring& text)
     return share != std::wstring::npos && share + 1 < text.size() && !IsSeparator(text[share + 1]);
 }
 
-// "C:\x\.." and "\\server\share\" are roots too: the system's own resolution decides.
-bool IsRoot(const std::wstring& text)
+// The parts of a path between its backslashes.
+size_t PartCount(const std::wstring& path)
 {
-    std::wstring full = SystemFullPath(text);
-    while (!full.empty() && full.back() == L'\\')
+    return 1 + static_cast<size_t>(std::count(path.begin(), path.end(), L'\\'));
+}
+
+// What a path made full names. The system resolves "..", "." and "/" first, except after "\\?\"
+// and "\\.\", which hand a path to the system as it is and are read here past that prefix.
+FolderKind KindOfFull(std::wstring full)
+{
+    while (full.size() > 1 && full.back() == L'\\')
         full.pop_back();
-    if (full.size() == 2 && full[1] == L':')
-        return true;
-    // Past the leading "\\": "server\share" holds one separator, a folder below it more.
-    return full.compare(0, 2, L"\\\\") == 0 &&
-           full.find(L'\\', full.find(L'\\', 2) + 1) == std::wstring::npos;
+    if (full.size() >= 4 && full.compare(0, 2, L"\\\\") == 0 &&
+        (full[2] == L'?' || full[2] == L'.') && full[3] == L'\\')
+    {
+        const std::wstring rest = full.substr(4);
+        if (rest.size() >= 3 && SameAsciiText(std::wstring_view(rest).substr(0, 3), L"UNC") &&
+            (rest.size() == 3 || rest[3] == L'\\'))
+            return KindOfFull(L"\\" + rest.substr(3));
+        // A drive ("C:") or a volume ("Volume{...}"): its first part alone is its root.
+        if (rest.empty())
+            return FolderKind::Relative;
+        return PartCount(rest) == 1 ? FolderKind::DriveRoot : FolderKind::Folder;
+    }
+    if (full.size() >= 2 && full[1] == L':' && IsDriveLetter(full[0]))
+    {
+        if (full.size() == 2)
+            return FolderKind::DriveRoot;
+        return full[2] == L'\\' ? FolderKind::Folder : FolderKind::Relative;
+    }
+    if (full.compare(0, 2, L"\\\\") != 0)
+        return FolderKind::Relative;
+    switch (PartCount(full.substr(2)))
+    {
+    case 1:
+        return FolderKind::ServerOnly;
+    case 2:
+        return FolderKind::ShareRoot;
+    default:
+        return FolderKind::Folder;
+    }
 }
 } // namespace
+
+FolderText::FolderText(const std::wstring& text, bool typed) : m_text(text), m_typed(typed)
+{
+    if (text.empty())
+        return;
+    m_full = IsDriveAlone(text) ? text + L"\\" : ShellFolderPath(SystemFullPath(text));
+    if (HasControlCharacter(text))
+        m_kind = FolderKind::ControlCharacter;
+    else if (IsDriveAlone(text))
+        m_kind = FolderKind::DriveRoot;
+    else if (typed && !IsFullPath(text))
+        m_kind = KindOfFull(m_full) == FolderKind::ServerOnly ? FolderKind::ServerOnly
+                                                              : FolderKind::Relative;
+    else
+        m_kind = KindOfFull(m_full);
+    if (!typed && m_kind == FolderKind::Folder && m_full.size() > kMaxPathLength)
+        m_kind = FolderKind::TooLong;
+}
+
+FolderText FolderText::Typed(const std::wstring& text)
+{
+    return FolderText(text, true);
+}
+
+FolderText FolderText::FromOutside(const std::wstring& text)
+{
+    return FolderText(text, false);
+}
 
 std::wstring SystemFullPath(const std::wstring& text)
 {
     const DWORD size = GetFullPathNameW(text.c_str(), 0, nullptr, nullptr);
     if (size == 0)
-        return L"";
+        return text;
     std::wstring full(size, L'\0');
     const DWORD length = GetFullPathNameW(text.c_str(), size, &full[0], nullptr);
-    full.resize(length < size ? length : 0);
+    if (length == 0 || length >= size)
+        return text;
+    full.resize(length);
     return full;
 }
 
-FolderPathKind ClassifyFolderPath(const std::wstring& folderText)
+std::wstring CaselessPath(const std::wstring& path)
 {
-    // "C:" alone is where C:'s current folder is, but a person typing it means the drive.
-    if (folderText.size() == 2 && folderText[1] == L':' && IsDriveLetter(folderText[0]))
-        return FolderPathKind::Root;
-    if (!IsFullPath(folderText))
-        return FolderPathKind::Relative;
-    return IsRoot(folderText) ? FolderPathKind::Root : FolderPathKind::Folder;
+    std::wstring upper(path);
+    if (!path.empty())
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, path.c_str(), static_cast<int>(path.size()),
+                     &upper[0], static_cast<int>(upper.size()));
+    return upper;
 }

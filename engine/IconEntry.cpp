@@ -1,6 +1,5 @@
 #include "engine/IconEntry.h"
 
-#include "engine/PathCheck.h"
 #include "runtime/DecimalText.h"
 #include "runtime/UniqueAny.h"
 
@@ -28,11 +27,12 @@ bool IsProgramFile(const std::wstring& path)
            read == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
 }
 
-// The split, unless a file exists under the whole text: that file is what the text names.
-IconTextSplit Split(const std::wstring& folderText, const std::wstring& iconText)
+// The split, unless a file exists under the whole text: that file is what the text names. A
+// relative path counts from base.
+IconTextSplit Split(const std::wstring& base, const std::wstring& iconText)
 {
     IconTextSplit split = SplitIconText(iconText);
-    if (split.kind != IndexKind::None && IsFile(ResolveIconPath(iconText, folderText)))
+    if (split.kind != IndexKind::None && IsFile(ResolveIconPath(iconText, base)))
         return IconTextSplit{{iconText, 0}, IndexKind::None};
     return split;
 }
@@ -53,9 +53,8 @@ IconProblem Examine(const std::wstring& path, int index, int* count)
 }
 
 // The full path with short (8.3) names made long; as it was where the system can't tell.
-std::wstring LongFullPath(const std::wstring& path)
+std::wstring LongPath(const std::wstring& full)
 {
-    const std::wstring full = FullPath(path);
     std::wstring longPath(MAX_PATH, L'\0');
     const DWORD length = GetLongPathNameW(full.c_str(), &longPath[0], MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
@@ -64,41 +63,31 @@ std::wstring LongFullPath(const std::wstring& path)
     return longPath;
 }
 
-// Windows compares file names without regard to case.
-std::wstring Upper(const std::wstring& text)
-{
-    std::wstring upper(text);
-    if (!text.empty())
-        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.c_str(), static_cast<int>(text.size()),
-                     &upper[0], static_cast<int>(upper.size()));
-    return upper;
-}
-
 // The path as written: relative to the folder for a file inside it (XP and 7 to 8.1 resolve
 // both forms against the folder), so the icon survives a new drive letter, a move or a share.
-std::wstring WrittenPath(const std::wstring& folderText, const std::wstring& path)
+std::wstring WrittenPath(const FolderText& target, const std::wstring& path)
 {
     // Environment variables name the file on any installation: they stay as typed.
     if (path.find(L'%') != std::wstring::npos)
         return path;
-    const std::wstring resolved = ResolveIconPath(path, folderText);
+    const std::wstring resolved = ResolveIconPath(path, target.Full());
     if (!IsFile(resolved))
         return path;
-    const std::wstring icon = LongFullPath(resolved);
-    std::wstring folder = LongFullPath(folderText);
+    const std::wstring icon = LongPath(SystemFullPath(resolved));
+    std::wstring folder = LongPath(target.Full());
     while (!folder.empty() && folder.back() == L'\\')
         folder.pop_back();
     if (folder.empty() || icon.size() <= folder.size() + 1 || icon[folder.size()] != L'\\' ||
-        Upper(icon.substr(0, folder.size())) != Upper(folder))
+        CaselessPath(icon.substr(0, folder.size())) != CaselessPath(folder))
         return path;
     return icon.substr(folder.size() + 1);
 }
 } // namespace
 
-IconEntry MakeIconEntry(const std::wstring& folderText, const std::wstring& iconText)
+IconEntry MakeIconEntry(const FolderText& folder, const std::wstring& iconText)
 {
     IconEntry entry;
-    const IconTextSplit split = Split(folderText, iconText);
+    const IconTextSplit split = Split(folder.Full(), iconText);
     switch (split.kind)
     {
     case IndexKind::Empty:
@@ -108,7 +97,7 @@ IconEntry MakeIconEntry(const std::wstring& folderText, const std::wstring& icon
         entry.problem = IconProblem::IndexTooLarge;
         return entry;
     case IndexKind::Integer:
-        entry.problem = Examine(ResolveIconPath(split.location.path, folderText),
+        entry.problem = Examine(ResolveIconPath(split.location.path, folder.Full()),
                                 split.location.index, &entry.iconCount);
         if (entry.problem != IconProblem::None)
             return entry;
@@ -116,17 +105,26 @@ IconEntry MakeIconEntry(const std::wstring& folderText, const std::wstring& icon
     case IndexKind::None:
         break;
     }
-    entry.file = WrittenPath(folderText, split.location.path);
+    entry.file = WrittenPath(folder, split.location.path);
     entry.index = DecimalText(split.location.index);
     entry.resource = entry.file + L"," + entry.index;
     return entry;
 }
 
-IconLocation IconTextLocation(const std::wstring& folderText, const std::wstring& iconText)
+IconLocation IconTextLocation(const FolderText& folder, const std::wstring& iconText)
 {
-    IconLocation location = Split(folderText, iconText).location;
-    location.path = ResolveIconPath(location.path, folderText);
+    IconLocation location = Split(folder.Full(), iconText).location;
+    location.path = ResolveIconPath(location.path, folder.Full());
     return location;
+}
+
+std::wstring FullIconText(const std::wstring& iconText)
+{
+    const std::wstring path = Split(SystemFullPath(L"."), iconText).location.path;
+    // As in the window: environment variables name the file on any installation.
+    if (path.find(L'%') != std::wstring::npos)
+        return iconText;
+    return SystemFullPath(path) + iconText.substr(path.size());
 }
 
 int IconCount(const std::wstring& path)

@@ -1,44 +1,35 @@
 #include "engine/PathCheck.h"
 
-#include "engine/FolderPath.h"
-#include "engine/ShellNotify.h"
 #include "runtime/DecimalText.h"
 #include "runtime/SystemError.h"
 
-namespace
+PathCheck CheckPath(const FolderText& path)
 {
-// "\\server" or "\\server\": a UNC path that names no share.
-bool IsServerOnly(const std::wstring& path)
-{
-    if (path.compare(0, 2, L"\\\\") != 0 || path.compare(0, 4, L"\\\\?\\") == 0)
-        return false;
-    const size_t slash = path.find(L'\\', 2);
-    return slash == std::wstring::npos || slash + 1 == path.size();
-}
-} // namespace
-
-std::wstring FullPath(const std::wstring& text)
-{
-    const std::wstring full = SystemFullPath(text);
-    return full.empty() ? text : ShellFolderPath(full);
-}
-
-PathCheck CheckPath(const std::wstring& fullPath)
-{
-    if (fullPath.size() > kMaxPathLength)
+    switch (path.Kind())
+    {
+    case FolderKind::TooLong:
         return {PathKind::TooLong, ERROR_FILENAME_EXCED_RANGE};
-    if (IsServerOnly(fullPath))
+    case FolderKind::ServerOnly:
         return {PathKind::ServerOnly, ERROR_BAD_PATHNAME};
-    const DWORD attributes = GetFileAttributesW(fullPath.c_str());
+    case FolderKind::DriveRoot:
+    case FolderKind::ShareRoot:
+        // Refused whether it is there or not: a drive or a share that is offline takes no icon
+        // either.
+        return {PathKind::DriveRoot, ERROR_SUCCESS};
+    case FolderKind::Folder:
+    case FolderKind::Empty:
+    case FolderKind::ControlCharacter:
+    case FolderKind::Relative:
+        break;
+    }
+    const DWORD attributes = GetFileAttributesW(path.Path().c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
     {
         const DWORD error = GetLastError();
         return {PathKind::Missing, error != ERROR_SUCCESS ? error : ERROR_FILE_NOT_FOUND};
     }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return {PathKind::File, ERROR_SUCCESS};
-    const bool root = ClassifyFolderPath(fullPath) == FolderPathKind::Root;
-    return {root ? PathKind::DriveRoot : PathKind::Folder, ERROR_SUCCESS};
+    return {(attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File,
+            ERROR_SUCCESS};
 }
 
 std::wstring RefusalLine(const std::wstring& path, const PathCheck& check, PathRole role)

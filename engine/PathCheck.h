@@ -2,6 +2,8 @@
 // What a path handed to the program from outside its boxes names (a dropped item, an argument, a
 // folder of batch mode), checked before it fills a box or reaches the engine.
 
+#include "engine/FolderPath.h"
+
 #include <windows.h>
 
 #include <string>
@@ -22,15 +24,9 @@ struct PathCheck
     DWORD error; // for Missing, the system's reason
 };
 
-// The longest path taken: a folder's "\desktop.ini", and the file staged beside it under a name
-// no longer, stay within MAX_PATH.
-constexpr size_t kMaxPathLength = MAX_PATH - 1 - 12;
-
-// The text made full against the current directory, without trailing backslashes (a root keeps
-// its own). A text that can't be made full comes back as it was.
-std::wstring FullPath(const std::wstring& text);
-
-PathCheck CheckPath(const std::wstring& fullPath);
+// What the path names, by its kind first (a root, a server alone, too long), then by what is
+// there.
+PathCheck CheckPath(const FolderText& path);
 
 // What a path is wanted as: the folder to change, or the icon file to give it.
 enum class PathRole

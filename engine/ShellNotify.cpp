@@ -36,12 +36,11 @@ std::wstring ParentFolder(const std::wstring& folderPath)
     return IsRoot(parent) ? parent : ShellFolderPath(parent);
 }
 
-void NotifyFolderChanged(const std::wstring& folderText)
+void NotifyFolderChanged(const FolderText& folder)
 {
-    const std::wstring folder = ShellFolderPath(folderText);
-    Notify(SHCNE_ATTRIBUTES, folder);
-    Notify(SHCNE_UPDATEITEM, folder);
-    const std::wstring parent = ParentFolder(folder);
+    Notify(SHCNE_ATTRIBUTES, folder.Full());
+    Notify(SHCNE_UPDATEITEM, folder.Full());
+    const std::wstring parent = ParentFolder(folder.Full());
     if (!parent.empty())
         Notify(SHCNE_UPDATEDIR, parent);
 }

@@ -65,7 +65,7 @@ std::string ExpectedAnsi(const std::wstring& icon, const std::wstring& index = L
 // The values a plain icon path outside any folder is written with.
 IconEntry Plain(const std::wstring& icon)
 {
-    return MakeIconEntry(L"D:\\Photos", icon);
+    return MakeIconEntry(FolderText::Typed(L"D:\\Photos"), icon);
 }
 
 std::string ExpectedUtf16(const std::wstring& icon)
@@ -233,7 +233,7 @@ TEST_F(ApplyTest, WritesTheFileAndMarksFileAndFolder)
     const std::wstring folder = m_temp.MakeFolder(L"Photos");
     SetFileAttributesW(folder.c_str(), kHiddenSystem);
 
-    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
 
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconFile", folder + L"\\desktop.ini"), kIcon);
     EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
@@ -248,7 +248,7 @@ TEST_F(ApplyTest, TrailingBackslashWritesIntoTheFolder)
 {
     const std::wstring folder = m_temp.MakeFolder(L"Photos");
 
-    ASSERT_EQ(ApplyFolderIcon(folder + L"\\", kIcon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder + L"\\"), kIcon).status, IconStatus::Ok);
 
     EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), ExpectedAnsi(kIcon));
     EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
@@ -258,7 +258,7 @@ TEST_F(ApplyTest, KeepsTheMarksOfAForeignFileAndItsFolder)
 {
     const std::wstring folder = MarkedFolderWithIni(m_temp);
 
-    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
 
     EXPECT_EQ(Attributes(folder + L"\\desktop.ini") & kMarks, kMarks);
     EXPECT_EQ(Attributes(folder) & kHiddenSystem, kHiddenSystem);
@@ -267,10 +267,10 @@ TEST_F(ApplyTest, KeepsTheMarksOfAForeignFileAndItsFolder)
 TEST_F(ApplyTest, ApplyingTwiceGivesTheSameBytes)
 {
     const std::wstring folder = m_temp.MakeFolder(L"Photos");
-    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
     const Snapshot first = TakeSnapshot(folder);
 
-    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
 
     EXPECT_EQ(TakeSnapshot(folder), first);
 }
@@ -282,7 +282,7 @@ TEST_F(ApplyTest, PathsOutsideTheCodePageAreWrittenInUtf16AndReadBack)
     const std::wstring folder = m_temp.MakeFolder(L"\u0F00\u4E2D");
     const std::wstring icon = folder + L"\\\u0F00.ico";
 
-    ASSERT_EQ(ApplyFolderIcon(folder, icon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), icon).status, IconStatus::Ok);
 
     const std::wstring ini = folder + L"\\desktop.ini";
     EXPECT_EQ(ReadFileBytes(ini), ExpectedUtf16(icon));
@@ -320,8 +320,10 @@ TEST_P(ApplyWritesTest, TheIconAsTheShellWillFindIt)
         temp.WriteFile(icon, SolidIconFile(RGB(255, 0, 0)));
     const WrittenCase& c = GetParam();
 
-    ASSERT_EQ(ApplyFolderIcon(Fill(c.folder, temp, folder), Fill(c.icon, temp, folder)).status,
-              IconStatus::Ok);
+    ASSERT_EQ(
+        ApplyFolderIcon(FolderText::Typed(Fill(c.folder, temp, folder)), Fill(c.icon, temp, folder))
+            .status,
+        IconStatus::Ok);
 
     EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"),
               ExpectedAnsi(Fill(c.file, temp, folder), c.index));
@@ -392,14 +394,14 @@ TEST_P(SharedFileTest, ApplyKeepsWhatIsNotOursAndRemoveGivesItBack)
     const std::wstring folder = FolderWithIni(temp, found);
     const std::wstring ini = folder + L"\\desktop.ini";
 
-    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
     EXPECT_EQ(ReadFileBytes(ini), applied);
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", ini), kIcon + L",0");
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconFile", ini), kIcon);
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconIndex", ini), L"0");
-    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
     EXPECT_EQ(ReadFileBytes(ini), applied) << "applied twice";
-    ASSERT_EQ(RemoveFolderIcon(folder).status, IconStatus::Ok);
+    ASSERT_EQ(RemoveFolderIcon(FolderText::Typed(folder)).status, IconStatus::Ok);
 
     EXPECT_EQ(Attributes(folder) & kHiddenSystem, kHiddenSystem);
     if (c.ours)
@@ -539,8 +541,8 @@ TEST_P(FailureTest, LeavesTheFolderAsItWas)
                                OPEN_EXISTING, 0, nullptr));
 
     SetLastError(0xdeadbeef);
-    const IconResult result = ApplyFolderIcon(folderText, kIcon);
-    const IconResult removal = RemoveFolderIcon(folderText);
+    const IconResult result = ApplyFolderIcon(FolderText::Typed(folderText), kIcon);
+    const IconResult removal = RemoveFolderIcon(FolderText::Typed(folderText));
     lock.reset();
 
     EXPECT_EQ(TakeSnapshot(temp.Path()), before);
@@ -633,7 +635,7 @@ TEST(StagedFileTest, ABusyDesktopIniIsReplacedOnceItIsFree)
         },
         busy.release(), 0, nullptr);
 
-    EXPECT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    EXPECT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
     WaitForSingleObject(release, INFINITE);
     CloseHandle(release);
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", folder + L"\\desktop.ini"),
@@ -673,7 +675,8 @@ TEST_P(ApplyRefusalTest, ChangesNothing)
     const Snapshot before = TakeSnapshot(temp.Path());
     const DWORD rootIni = Attributes(L"\\desktop.ini");
 
-    const IconResult result = ApplyFolderIcon(folderText, Fill(c.icon, temp, folder));
+    const IconResult result =
+        ApplyFolderIcon(FolderText::Typed(folderText), Fill(c.icon, temp, folder));
     EXPECT_EQ(result.status, c.expected);
     EXPECT_EQ(result.problem, c.problem);
 
@@ -712,6 +715,12 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"DriveLetterAlone", false, L"", kIcon, IconStatus::DriveRoot, L"c:"},
         RefusalCase{"UpToTheRoot", false, L"", kIcon, IconStatus::DriveRoot, L"C:\\x\\.."},
         RefusalCase{"ShareRoot", false, L"", kIcon, IconStatus::DriveRoot, L"\\\\srv\\share\\"},
+        RefusalCase{"ShareRootNoBackslash", false, L"", kIcon, IconStatus::DriveRoot,
+                    L"\\\\srv\\share"},
+        RefusalCase{"LongUncShareRoot", false, L"", kIcon, IconStatus::DriveRoot,
+                    L"\\\\?\\UNC\\srv\\share"},
+        RefusalCase{"LongDriveRoot", false, L"", kIcon, IconStatus::DriveRoot, L"\\\\?\\C:\\"},
+        RefusalCase{"DeviceDriveRoot", false, L"", kIcon, IconStatus::DriveRoot, L"\\\\.\\C:\\"},
         RefusalCase{"ServerAlone", false, L"", kIcon, IconStatus::RelativeFolder, L"\\\\srv"},
         RefusalCase{"Relative", false, L"", kIcon, IconStatus::RelativeFolder, L"Photos"},
         RefusalCase{"DriveRelative", false, L"", kIcon, IconStatus::RelativeFolder, L"C:Photos"},
@@ -729,9 +738,9 @@ TEST_F(RemoveTest, TakesAwayAnAppliedIconAndNothingElse)
     const std::wstring folder = m_temp.MakeFolder(L"Photos");
     const std::wstring photo = m_temp.WriteFile(L"Photos\\photo.jpg", "jpeg");
     SetFileAttributesW(folder.c_str(), kHiddenSystem);
-    ASSERT_EQ(ApplyFolderIcon(folder, kIcon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
 
-    EXPECT_EQ(RemoveFolderIcon(folder).status, IconStatus::Ok);
+    EXPECT_EQ(RemoveFolderIcon(FolderText::Typed(folder)).status, IconStatus::Ok);
 
     EXPECT_EQ(Attributes(folder + L"\\desktop.ini"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Attributes(folder) & kMarks, kHiddenSystem) << "read-only alone is cleared";
@@ -743,7 +752,7 @@ TEST_F(RemoveTest, MissingFileKeepsTheFoldersOwnMarks)
     const std::wstring folder = m_temp.MakeFolder(L"Photos");
     SetFileAttributesW(folder.c_str(), kHiddenSystem);
 
-    EXPECT_EQ(RemoveFolderIcon(folder).status, IconStatus::Ok);
+    EXPECT_EQ(RemoveFolderIcon(FolderText::Typed(folder)).status, IconStatus::Ok);
 
     EXPECT_EQ(Attributes(folder) & kMarks, kHiddenSystem);
 }
@@ -754,8 +763,8 @@ TEST_F(RemoveTest, TakesAForeignIconAwayThroughATrailingBackslash)
     const std::wstring iconOnly = m_temp.MakeFolder(L"IconOnly");
     m_temp.WriteFile(L"IconOnly\\desktop.ini", "[.ShellClassInfo]\r\nIconFile=C:\\old.ico\r\n");
 
-    EXPECT_EQ(RemoveFolderIcon(folder + L"\\").status, IconStatus::Ok);
-    EXPECT_EQ(RemoveFolderIcon(iconOnly).status, IconStatus::Ok);
+    EXPECT_EQ(RemoveFolderIcon(FolderText::Typed(folder + L"\\")).status, IconStatus::Ok);
+    EXPECT_EQ(RemoveFolderIcon(FolderText::Typed(iconOnly)).status, IconStatus::Ok);
 
     EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"),
               "[.ShellClassInfo]\r\nInfoTip=Holiday\r\n[ViewState]\r\nMode=4\r\n");
@@ -771,9 +780,10 @@ TEST_F(RemoveTest, ControlCharacterRootOrRelativeTouchesNothing)
     const Snapshot before = TakeSnapshot(m_temp.Path());
     const DWORD rootIni = Attributes(L"\\desktop.ini");
 
-    EXPECT_EQ(RemoveFolderIcon(folder + L"\r\n").status, IconStatus::ControlCharacter);
-    EXPECT_EQ(RemoveFolderIcon(L"C:\\").status, IconStatus::DriveRoot);
-    EXPECT_EQ(RemoveFolderIcon(L"Photos").status, IconStatus::RelativeFolder);
+    EXPECT_EQ(RemoveFolderIcon(FolderText::Typed(folder + L"\r\n")).status,
+              IconStatus::ControlCharacter);
+    EXPECT_EQ(RemoveFolderIcon(FolderText::Typed(L"C:\\")).status, IconStatus::DriveRoot);
+    EXPECT_EQ(RemoveFolderIcon(FolderText::Typed(L"Photos")).status, IconStatus::RelativeFolder);
     EXPECT_EQ(RemoveMessage({IconStatus::DriveRoot, 0, L""}, L"")->text,
               L"Please choose folder to change icon");
     EXPECT_EQ(Attributes(L"\\desktop.ini"), rootIni);
@@ -796,7 +806,7 @@ TEST_F(RemoveTest, EmptyFolderTextLeavesTheDrivesRootFileAlone)
     ASSERT_TRUE(MoveFileW(written.c_str(), rootIni.c_str()));
     SetFileAttributesW(rootIni.c_str(), kMarks);
 
-    const IconResult result = RemoveFolderIcon(L"");
+    const IconResult result = RemoveFolderIcon(FolderText::Typed(L""));
 
     const DWORD attributes = Attributes(rootIni);
     const std::string bytes = ReadFileBytes(rootIni);
@@ -876,31 +886,77 @@ TEST(IconMessagesTest, EachOutcomeHasItsMessage)
     EXPECT_TRUE(RemoveMessage(IconResult{IconStatus::EmptyFolder, ERROR_SUCCESS, L""}, L""));
 }
 
-TEST(PathCheckTest, WhatAPathFromOutsideNames)
+TEST(PathCheckTest, WhatAFolderTextNamesAndWhatIsThere)
 {
     TempFolder folder;
     const std::wstring file = folder.WriteFile(L"star.ico", "x");
     const std::wstring longest =
         folder.Path() + L"\\" + std::wstring(kMaxPathLength - folder.Path().size() - 1, L'a');
     CreateDirectoryW(longest.c_str(), nullptr);
+    CurrentDirectoryScope directory(folder.Path());
+    const std::wstring parent = folder.Path().substr(0, folder.Path().find_last_of(L'\\'));
+    const std::wstring drive = folder.Path().substr(0, 2); // the current drive, "C:" under Wine
+    using K = FolderKind;
+    // typed: as the folder box reads it; outside: a drop, an argument or batch mode; full: the
+    // full path of both; there: what CheckPath finds for the text from outside.
     struct Case
     {
-        std::wstring path;
-        PathKind kind;
+        std::wstring text;
+        FolderKind typed, outside;
+        std::wstring full;
+        PathKind there;
     };
     const Case cases[] = {
-        {folder.Path(), PathKind::Folder},     {file, PathKind::File},
-        {folder / L"gone", PathKind::Missing}, {L"C:\\", PathKind::DriveRoot},
-        {L"\\\\srv", PathKind::ServerOnly},    {L"\\\\srv\\", PathKind::ServerOnly},
-        {longest, PathKind::Folder},           {longest + L"b", PathKind::TooLong},
+        {folder.Path(), K::Folder, K::Folder, folder.Path(), PathKind::Folder},
+        {folder.Path() + L"\\", K::Folder, K::Folder, folder.Path(), PathKind::Folder},
+        {file, K::Folder, K::Folder, file, PathKind::File},
+        {folder / L"gone", K::Folder, K::Folder, folder / L"gone", PathKind::Missing},
+        {L"C:\\", K::DriveRoot, K::DriveRoot, L"C:\\", PathKind::DriveRoot},
+        {L"c:", K::DriveRoot, K::DriveRoot, L"c:\\", PathKind::DriveRoot},
+        {L"Q:", K::DriveRoot, K::DriveRoot, L"Q:\\", PathKind::DriveRoot},
+        {L"C:\\x\\..", K::DriveRoot, K::DriveRoot, L"C:\\", PathKind::DriveRoot},
+        {L"C:\\.", K::DriveRoot, K::DriveRoot, L"C:\\", PathKind::DriveRoot},
+        {L"\\\\?\\C:\\", K::DriveRoot, K::DriveRoot, L"\\\\?\\C:", PathKind::DriveRoot},
+        {L"\\\\.\\C:\\", K::DriveRoot, K::DriveRoot, L"\\\\.\\C:", PathKind::DriveRoot},
+        {L"\\\\?\\Volume{0}\\", K::DriveRoot, K::DriveRoot, L"\\\\?\\Volume{0}",
+         PathKind::DriveRoot},
+        {L"\\\\?\\" + folder.Path(), K::Folder, K::Folder, L"\\\\?\\" + folder.Path(),
+         PathKind::Folder},
+        {L"\\\\srv", K::ServerOnly, K::ServerOnly, L"\\\\srv", PathKind::ServerOnly},
+        {L"\\\\srv\\", K::ServerOnly, K::ServerOnly, L"\\\\srv", PathKind::ServerOnly},
+        {L"\\\\srv\\share", K::ShareRoot, K::ShareRoot, L"\\\\srv\\share", PathKind::DriveRoot},
+        {L"//srv/share/", K::ShareRoot, K::ShareRoot, L"\\\\srv\\share", PathKind::DriveRoot},
+        {L"\\\\srv\\share\\x\\..", K::ShareRoot, K::ShareRoot, L"\\\\srv\\share",
+         PathKind::DriveRoot},
+        {L"\\\\?\\UNC\\srv\\share", K::ShareRoot, K::ShareRoot, L"\\\\?\\UNC\\srv\\share",
+         PathKind::DriveRoot},
+        {L"\\\\?\\unc\\srv", K::ServerOnly, K::ServerOnly, L"\\\\?\\unc\\srv",
+         PathKind::ServerOnly},
+        {L"\\\\srv\\share\\x", K::Folder, K::Folder, L"\\\\srv\\share\\x", PathKind::Missing},
+        {L"Photos\\", K::Relative, K::Folder, folder / L"Photos", PathKind::Missing},
+        {L"..\\", K::Relative, K::Folder, parent, PathKind::Folder},
+        {drive + L"Photos", K::Relative, K::Folder, folder / L"Photos", PathKind::Missing},
+        {L"\\Photos", K::Relative, K::Folder, drive + L"\\Photos", PathKind::Missing},
+        {longest, K::Folder, K::Folder, longest, PathKind::Folder},
+        {longest + L"b", K::Folder, K::TooLong, longest + L"b", PathKind::TooLong},
+        {L"", K::Empty, K::Empty, L"", PathKind::Missing},
+        {folder.Path() + L"\t", K::ControlCharacter, K::ControlCharacter, folder.Path() + L"\t",
+         PathKind::Missing},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CheckPath(c.path).kind, c.kind) << ::testing::PrintToString(c.path);
-    EXPECT_EQ(CheckPath(folder / L"gone").error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-
-    SetCurrentDirectoryW(folder.Path().c_str());
-    EXPECT_EQ(FullPath(L"Photos\\"), folder / L"Photos");
-    EXPECT_EQ(FullPath(L"..\\"), folder.Path().substr(0, folder.Path().find_last_of(L'\\')));
-    EXPECT_EQ(FullPath(L"C:\\."), L"C:\\");
-    SetCurrentDirectoryW(L"C:\\");
+    {
+        const FolderText typed = FolderText::Typed(c.text);
+        const FolderText outside = FolderText::FromOutside(c.text);
+        const std::string name = ::testing::PrintToString(c.text);
+        EXPECT_EQ(typed.Kind(), c.typed) << name;
+        EXPECT_EQ(outside.Kind(), c.outside) << name;
+        EXPECT_EQ(typed.Full(), c.full) << name;
+        EXPECT_EQ(outside.Full(), c.full) << name;
+        EXPECT_EQ(typed.Path(), c.text) << name << ": the box's text is used as typed";
+        EXPECT_EQ(outside.Path(), c.full) << name;
+        EXPECT_EQ(outside.Text(), c.text) << name;
+        EXPECT_EQ(CheckPath(outside).kind, c.there) << name;
+    }
+    EXPECT_EQ(CheckPath(FolderText::FromOutside(folder / L"gone")).error,
+              static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }

@@ -101,7 +101,8 @@ TEST_F(Handlers, ApplyWritesTheFileThenConfirmsThenResetsTheWindow)
     EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(host.messages[0].owner, form.Hwnd());
     EXPECT_EQ(g_folderWhileMessage, target) << "the window resets only after the message";
-    EXPECT_EQ(ReadFileBytes(IniPath(target)), DesktopIniBytes(MakeIconEntry(target, redIcon)));
+    EXPECT_EQ(ReadFileBytes(IniPath(target)),
+              DesktopIniBytes(MakeIconEntry(FolderText::Typed(target), redIcon)));
     EXPECT_EQ(form.Text(frmMain::txtFolder), L"");
     EXPECT_EQ(form.Text(frmMain::txtIcon), L"");
     EXPECT_FALSE(Enabled(frmMain::cmdApply));
@@ -211,6 +212,28 @@ TEST_F(Handlers, ADriveRootIsRefusedAndACancelledPickLooksAtNoFile)
     EXPECT_FALSE(Enabled(frmMain::cmdRemove)) << "no folder, nothing to remove";
     EXPECT_TRUE(PreviewEmpty());
     EXPECT_EQ(host.messages.size(), 1u);
+}
+
+TEST_F(Handlers, RootsPickedOrDroppedAreRefusedAsADrivesRootIs)
+{
+    const std::wstring kept = folder.MakeFolder(L"Kept");
+    for (const wchar_t* root : {L"\\\\srv\\share", L"\\\\srv\\share\\", L"\\\\?\\UNC\\srv\\share",
+                                L"\\\\?\\C:\\", L"\\\\.\\C:\\", L"C:"})
+    {
+        const std::string name = ::testing::PrintToString(std::wstring(root));
+        for (bool dropped : {false, true})
+        {
+            host.messages.clear();
+            form.SetText(frmMain::txtFolder, kept);
+            if (dropped)
+                form.OpenPaths({FolderText::FromOutside(root)}, frmMain::ExtraPaths::Ignored);
+            else
+                PickFolder(root);
+            EXPECT_EQ(form.Text(frmMain::txtFolder), L"") << name << (dropped ? " dropped" : "");
+            ASSERT_EQ(host.messages.size(), 1u) << name << (dropped ? " dropped" : "");
+            EXPECT_EQ(host.messages[0].text, L"Please choose folder to change icon") << name;
+        }
+    }
 }
 
 TEST_F(Handlers, RemoveWithTheFolderBoxEmptiedTouchesNothing)
@@ -340,7 +363,8 @@ TEST_F(Handlers, TheSystemsChooserMissingUnderWineGivesTheFirstIcon)
         GTEST_SKIP() << "Windows shows its real icon chooser, which waits for a person";
     frmMain real(TheSystemHost());
     real.Show();
-    real.OpenPaths({IconLibraryPath()}, frmMain::ExtraPaths::Ignored); // as a drop
+    real.OpenPaths({FolderText::FromOutside(IconLibraryPath())},
+                   frmMain::ExtraPaths::Ignored); // as a drop
     EXPECT_EQ(real.Text(frmMain::txtIcon), IconLibraryPath() + L",0");
     HWND picture = real.ControlHwnd(frmMain::picIcon);
     UpdateWindow(picture);

@@ -56,7 +56,8 @@ TEST_F(ReadIniTest, LongValueIsCutTo254Characters)
 TEST_F(ReadIniTest, IconResourceOfAnAppliedFileKeepsItsIndex)
 {
     const std::wstring folder = m_temp.MakeFolder(L"Photos");
-    ASSERT_EQ(ApplyFolderIcon(folder, L"D:\\Icons\\star.ico").status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), L"D:\\Icons\\star.ico").status,
+              IconStatus::Ok);
 
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", folder + L"\\desktop.ini"),
               L"D:\\Icons\\star.ico,0");

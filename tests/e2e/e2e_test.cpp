@@ -320,7 +320,7 @@ void MakeShortcut(const std::wstring& link, const std::wstring& target)
 
 TEST_F(EndToEndFolders, DropsFillTheBoxesAsThePickerAndTheOpenDialogDo)
 {
-    ASSERT_EQ(ApplyFolderIcon(target, icon).status, IconStatus::Ok);
+    ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(target), icon).status, IconStatus::Ok);
     MakeShortcut(folder / L"Photos.lnk", target);
     std::wstring other = folder.MakeFolder(L"Other");
     // A shortcut stands for its folder; the first folder and the first file are taken.
@@ -349,6 +349,15 @@ TEST_F(EndToEndFolders, DropsFillTheBoxesAsThePickerAndTheOpenDialogDo)
     app.Settle();
     EXPECT_EQ(app.Text(app.Control(frmMain::txtFolder)), L"");
     EXPECT_EQ(app.Text(app.Control(frmMain::txtIcon)), icon) << "the icon box is untouched";
+
+    // A share's root, whether the share is there or not.
+    app.SetText(frmMain::txtFolder, target);
+    app.Drop({L"\\\\srv\\share"});
+    box = app.WaitForMessageBox();
+    EXPECT_EQ(box.text, L"Please choose folder to change icon");
+    app.PressOk(box.hwnd);
+    app.Settle();
+    EXPECT_EQ(app.Text(app.Control(frmMain::txtFolder)), L"");
 }
 
 TEST_F(EndToEndFolders, ArgumentsInEitherOrderFillTheBoxesAndWhatCantBeUsedIsNamed)
@@ -384,6 +393,66 @@ TEST_F(EndToEndFolders, BatchModeGoesOnPastFailuresAndSaysWhichByItsExitCode)
     Driver wrong(Driver::Batch::Output, L"/apply star.ico /nope", folder.Path());
     EXPECT_EQ(wrong.WaitForExit(&output), 2u);
     EXPECT_EQ(output.rfind("Unknown switch /nope.\r\n\r\nTessaline 1.2.14", 0), 0u) << output;
+}
+
+TEST_F(EndToEndFolders, BatchModeRefusesADriveLetterAloneAndAQuoteWithinAnArgument)
+{
+    // "C:" alone names the current folder of drive C to the system, here the folder Photos.
+    std::string output;
+    Driver drive(Driver::Batch::Output, L"/apply \"" + icon + L"\" C:", target);
+    EXPECT_EQ(drive.WaitForExit(&output), 1u);
+    EXPECT_EQ(output, "C:\\: a drive's root takes no folder icon (error 50: " +
+                          Narrow(SystemErrorText(50)) +
+                          ")\r\n1 of 1 folders could not be changed.\r\n");
+    EXPECT_FALSE(IniExists());
+
+    // The system reads "Photos\" Other" as one argument, "Photos" Other".
+    std::wstring other = folder.MakeFolder(L"Other");
+    Driver quote(Driver::Batch::Output, L"/apply star.ico \"Photos\\\" Other", folder.Path());
+    EXPECT_EQ(quote.WaitForExit(&output), 2u);
+    EXPECT_EQ(
+        output.rfind("An argument holds a quote: \"Photos\" Other\". A backslash just before a "
+                     "closing quote makes Windows read the quote as part of the path: write "
+                     "\"Photos\" rather than \"Photos\\\".\r\n\r\nTessaline 1.2.14",
+                     0),
+        0u)
+        << output;
+    EXPECT_FALSE(IniExists());
+    EXPECT_EQ(GetFileAttributesW((other + L"\\desktop.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(EndToEndFolders, BatchModeTakesAnIconByItsIndexAsTheWindowDoes)
+{
+    const std::wstring library = IconLibraryPath();
+    const std::wstring beside = library.substr(0, library.find_last_of(L'\\'));
+    std::string output;
+    Driver refused(Driver::Batch::Output, L"/apply iconlibrary.dll,9 \"" + target + L"\"", beside);
+    EXPECT_EQ(refused.WaitForExit(&output), 1u);
+    EXPECT_EQ(output, "The file named in \"" + Narrow(library) +
+                          ",9\" holds 4 icons, numbered 0 to 3. Nothing was changed.\r\n"
+                          "No folder was changed.\r\n");
+    EXPECT_FALSE(IniExists());
+
+    // A relative icon counts from the current folder, as for a plain icon file.
+    Driver applied(Driver::Batch::Output, L"/apply iconlibrary.dll,2 \"" + target + L"\"", beside);
+    EXPECT_EQ(applied.WaitForExit(&output), 0u) << output;
+    EXPECT_EQ(ReadFileBytes(Ini()), ExpectedDesktopIni(library, "2"));
+}
+
+TEST_F(EndToEndFolders, BatchRemoveTakesEachFolderOnceAndBringsBackASetAsideIcon)
+{
+    const std::string foreign = "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,3\r\n";
+    folder.WriteFile(L"Photos\\desktop.ini", foreign);
+    Driver apply(Driver::Batch::Output, L"/apply star.ico Photos", folder.Path());
+    ASSERT_EQ(apply.WaitForExit(), 0u);
+
+    // The second Remove of the same folder would take away the icon that the first brought back.
+    std::string output;
+    Driver remove(Driver::Batch::Output, L"/remove Photos photos\\ \"" + target + L"\"",
+                  folder.Path());
+    EXPECT_EQ(remove.WaitForExit(&output), 0u) << output;
+    EXPECT_EQ(output, "");
+    EXPECT_EQ(ReadFileBytes(Ini()), foreign);
 }
 
 TEST_F(EndToEndFolders, WithoutAConsoleBatchModeSumsUpInOneMessageBoxUnlessQuiet)

@@ -190,7 +190,7 @@ double MeanApplyMs(const TempFolder& root, const std::wstring& prefix, int count
     }
     double start = Now();
     for (int i = 0; i < count; ++i)
-        if (ApplyFolderIcon(folders[i], icons[i]).status != IconStatus::Ok)
+        if (ApplyFolderIcon(FolderText::Typed(folders[i]), icons[i]).status != IconStatus::Ok)
             ++*failed;
     return (Now() - start) / count;
 }
@@ -320,8 +320,8 @@ void ResourceFigures()
     std::wstring folder = root.MakeFolder(L"cycled");
     PictureBox& picture = form.Picture(frmMain::picIcon);
     DrawPreviewIcon(picture, icon);
-    ApplyFolderIcon(folder, icon);
-    RemoveFolderIcon(folder);
+    ApplyFolderIcon(FolderText::Typed(folder), icon);
+    RemoveFolderIcon(FolderText::Typed(folder));
     PrintCounts("before");
     for (int i = 0; i < 1000; ++i)
     {
@@ -331,8 +331,8 @@ void ResourceFigures()
     const std::wstring libraryIcon = IconLibraryPath() + L",-103";
     for (int i = 0; i < 1000; ++i)
     {
-        ApplyFolderIcon(folder, i % 2 == 0 ? icon : libraryIcon);
-        RemoveFolderIcon(folder);
+        ApplyFolderIcon(FolderText::Typed(folder), i % 2 == 0 ? icon : libraryIcon);
+        RemoveFolderIcon(FolderText::Typed(folder));
     }
     PrintCounts("after 1,000 previews and 1,000 apply/remove cycles, half of them from a library");
 }

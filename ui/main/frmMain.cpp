@@ -32,15 +32,15 @@ std::wstring ErrorDescription(const IconResult& result)
 }
 
 // Every path of a drop, in the order the shell gives them, whatever their length.
-std::vector<std::wstring> DroppedPaths(HDROP drop)
+std::vector<FolderText> DroppedPaths(HDROP drop)
 {
-    std::vector<std::wstring> paths;
+    std::vector<FolderText> paths;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i)
     {
         std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
         path.resize(DragQueryFileW(drop, i, &path[0], static_cast<UINT>(path.size())));
-        paths.push_back(path);
+        paths.push_back(FolderText::FromOutside(path));
     }
     DragFinish(drop);
     return paths;
@@ -70,7 +70,7 @@ bool frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message)
     {
     case WM_DROPFILES: {
-        std::vector<std::wstring> paths = DroppedPaths(reinterpret_cast<HDROP>(wParam));
+        std::vector<FolderText> paths = DroppedPaths(reinterpret_cast<HDROP>(wParam));
         if (m_busy == 0)
             OpenPaths(paths, ExtraPaths::Ignored);
         return true;
@@ -146,7 +146,7 @@ void frmMain::ResetAfterChange()
 
 void frmMain::cmdApply_Click()
 {
-    IconResult result = ApplyFolderIcon(Text(txtFolder), Text(txtIcon));
+    IconResult result = ApplyFolderIcon(FolderText::Typed(Text(txtFolder)), Text(txtIcon));
     IconMessage message = ApplyMessage(result, ErrorDescription(result));
     ShowMessage(message.text, message.title, message.style);
     if (!IsLoaded())
@@ -160,7 +160,7 @@ void frmMain::cmdApply_Click()
 
 void frmMain::cmdRemove_Click()
 {
-    IconResult result = RemoveFolderIcon(Text(txtFolder));
+    IconResult result = RemoveFolderIcon(FolderText::Typed(Text(txtFolder)));
     if (std::optional<IconMessage> message = RemoveMessage(result, ErrorDescription(result)))
     {
         ShowMessage(message->text, message->title, message->style);
@@ -179,33 +179,33 @@ void frmMain::cmdFolder_Click()
     std::wstring picked = TheHost().BrowseForFolder(Hwnd(), L"Choose folder to change icon");
     if (!IsLoaded())
         return;
-    SelectFolderPath(picked);
+    // The picker gives a full path, which goes into the box as the box's text.
+    SelectFolderPath(FolderText::Typed(picked));
 }
 
-void frmMain::SelectFolderPath(const std::wstring& path)
+void frmMain::SelectFolderPath(const FolderText& folder)
 {
-    SetText(txtFolder, path);
+    SetText(txtFolder, folder.Path());
     Picture(picIcon).Clear();
-    std::wstring folder = Text(txtFolder);
-    if (folder.size() == 3)
+    if (folder.IsRoot())
     {
-        // A drive's root, such as C:\, takes no folder icon.
+        // A drive's or a share's root, such as C:\, takes no folder icon.
         SetText(txtFolder, L"");
         ShowMessage(L"Please choose folder to change icon", L"Error", MB_OK | MB_ICONERROR);
     }
-    else if (folder.empty())
+    else if (folder.Kind() == FolderKind::Empty)
     {
         // A cancelled pick: "\desktop.ini" would name the current drive's root, not a choice.
         SetEnabled(cmdRemove, false);
     }
     else
     {
-        std::wstring ini = IniPath(folder);
+        std::wstring ini = IniPath(folder.Path());
         bool exists = PathFileExistsW(ini.c_str()) != FALSE;
         if (exists)
         {
             IconLocation icon =
-                ParseIconLocation(ReadIni(L".ShellClassInfo", L"IconResource", ini), folder);
+                ParseIconLocation(ReadIni(L".ShellClassInfo", L"IconResource", ini), folder.Full());
             DrawPreviewIcon(Picture(picIcon), icon.path, icon.index);
         }
         SetEnabled(cmdRemove, exists);
@@ -265,30 +265,34 @@ void frmMain::SelectIconPath(const std::wstring& path)
     }
     SetText(txtIcon, text);
     Picture(picIcon).Clear();
-    const IconLocation shown = IconTextLocation(Text(txtFolder), text);
+    const IconLocation shown = IconTextLocation(FolderText::Typed(Text(txtFolder)), text);
     DrawPreviewIcon(Picture(picIcon), shown.path, shown.index);
     FreeMemory();
 }
 
-void frmMain::OpenPaths(const std::vector<std::wstring>& paths, ExtraPaths extras)
+void frmMain::OpenPaths(const std::vector<FolderText>& paths, ExtraPaths extras)
 {
     Busy busy(m_busy);
-    std::vector<std::wstring> folders, files, refusals;
-    for (const std::wstring& given : paths)
+    std::vector<FolderText> folders;
+    std::vector<std::wstring> files, refusals;
+    for (const FolderText& given : paths)
     {
-        const std::wstring path = IsShortcut(given) ? ShortcutTarget(given) : given;
+        const FolderText path = IsShortcut(given.Path())
+                                    ? FolderText::FromOutside(ShortcutTarget(given.Path()))
+                                    : given;
         const PathCheck check = CheckPath(path);
         if (check.kind == PathKind::Folder || check.kind == PathKind::DriveRoot)
             folders.push_back(path);
         else if (check.kind == PathKind::File)
-            files.push_back(path);
+            files.push_back(path.Path());
         else
-            refusals.push_back(RefusalLine(given, check, PathRole::Folder));
+            refusals.push_back(RefusalLine(given.Path(), check, PathRole::Folder));
     }
     if (extras == ExtraPaths::Reported)
     {
         for (size_t i = 1; i < folders.size(); ++i)
-            refusals.push_back(folders[i] + L": one folder at a time; the first one is taken");
+            refusals.push_back(folders[i].Path() +
+                               L": one folder at a time; the first one is taken");
         for (size_t i = 1; i < files.size(); ++i)
             refusals.push_back(files[i] + L": one icon at a time; the first one is taken");
     }

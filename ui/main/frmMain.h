@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the folder and icon boxes, the four buttons, the preview and the notice.
 
+#include "engine/FolderPath.h"
 #include "runtime/Form.h"
 #include "ui/about/frmAbout.h"
 
@@ -40,10 +41,10 @@ class frmMain : public Form
         Ignored,  // a drop: the first of each kind is taken
         Reported, // arguments: named in the message about what could not be used
     };
-    // Dropped items or arguments (full paths): a shortcut stands for its target, the first
-    // folder is taken as if picked, then the first file as if chosen in the open dialog. What
-    // can't be used is named in one message.
-    void OpenPaths(const std::vector<std::wstring>& paths, ExtraPaths extras);
+    // Dropped items or arguments, read as texts from outside: a shortcut stands for its target,
+    // the first folder is taken as if picked (a root refused as there), then the first file as
+    // if chosen in the open dialog. What can't be used is named in one message.
+    void OpenPaths(const std::vector<FolderText>& paths, ExtraPaths extras);
 
     // The system-menu command that shows or hides the program in the folder menu.
     static constexpr UINT kFolderMenuCommand = 0x0010;
@@ -80,7 +81,7 @@ class frmMain : public Form
     // several icons opens the system's icon chooser: its choice goes in as "path,index", its
     // cancel changes nothing, and without a chooser the first icon goes in. Any other file but an
     // ".ico" goes in with index 0.
-    void SelectFolderPath(const std::wstring& path);
+    void SelectFolderPath(const FolderText& folder);
     void SelectIconPath(const std::wstring& path);
     void FolderMenu_Click();
 

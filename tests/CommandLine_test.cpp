@@ -1,0 +1,142 @@
+// Reading the command line: the arguments in, what the program is asked to do out. Paths are
+// read from a temporary current folder, "{here}" in the table.
+
+#include "cli/CommandLine.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace
+{
+struct Case
+{
+    const char* name;
+    std::vector<std::wstring> arguments;
+    CommandAction action;
+    std::wstring icon = L"";
+    std::vector<std::wstring> paths = {}; // each path as the engine names it
+    std::wstring problem = L"";
+};
+
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+std::wstring Here(std::wstring text, const std::wstring& here)
+{
+    const std::wstring place = L"{here}";
+    for (size_t at = text.find(place); at != std::wstring::npos; at = text.find(place, at))
+        text.replace(at, place.size(), here);
+    return text;
+}
+
+class CommandLineTest : public ::testing::TestWithParam<Case>
+{
+};
+
+TEST_P(CommandLineTest, ReadsWhatIsAsked)
+{
+    TempFolder here;
+    wchar_t saved[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    SetCurrentDirectoryW(here.Path().c_str());
+    const Case& c = GetParam();
+    std::vector<std::wstring> arguments;
+    for (const std::wstring& argument : c.arguments)
+        arguments.push_back(Here(argument, here.Path()));
+
+    const CommandLine command = ParseCommandLine(arguments);
+
+    SetCurrentDirectoryW(saved);
+    EXPECT_EQ(command.action, c.action);
+    EXPECT_EQ(command.icon, Here(c.icon, here.Path()));
+    std::vector<std::wstring> paths;
+    for (const FolderText& path : command.paths)
+        paths.push_back(path.Path());
+    std::vector<std::wstring> expected;
+    for (const std::wstring& path : c.paths)
+        expected.push_back(Here(path, here.Path()));
+    EXPECT_EQ(paths, expected);
+    EXPECT_EQ(command.problem.substr(0, c.problem.size()), c.problem);
+    EXPECT_EQ(command.problem.empty(), c.problem.empty());
+}
+
+using A = CommandAction;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CommandLineTest,
+    ::testing::Values(
+        Case{"Nothing", {}, A::OpenWindow},
+        Case{"WindowPathsMadeFull",
+             {L"Photos\\", L"star.ico"},
+             A::OpenWindow,
+             L"",
+             {L"{here}\\Photos", L"{here}\\star.ico"}},
+        Case{
+            "WindowTakesEveryPath", {L"A", L"a"}, A::OpenWindow, L"", {L"{here}\\A", L"{here}\\a"}},
+        Case{"DriveLetterAloneIsTheDrive",
+             {L"/apply", L"star.ico", L"C:"},
+             A::Apply,
+             L"{here}\\star.ico",
+             {L"C:\\"}},
+        Case{"DriveLetterAloneInTheWindow", {L"c:"}, A::OpenWindow, L"", {L"c:\\"}},
+        Case{"IndexedIconMadeFull",
+             {L"/apply", L"lib.dll, +2 ", L"A"},
+             A::Apply,
+             L"{here}\\lib.dll, +2 ",
+             {L"{here}\\A"}},
+        Case{"EnvironmentVariablesStay",
+             {L"/apply", L"%SystemRoot%\\system32\\shell32.dll,4", L"A"},
+             A::Apply,
+             L"%SystemRoot%\\system32\\shell32.dll,4",
+             {L"{here}\\A"}},
+        Case{"EachFolderOnceInAnyCase",
+             {L"-APPLY", L"star.ico", L"A", L"a\\", L"{here}\\A", L".\\B\\..\\A", L"B", L"b"},
+             A::Apply,
+             L"{here}\\star.ico",
+             {L"{here}\\A", L"{here}\\B"}},
+        Case{"RemoveEachFolderOnce",
+             {L"/Remove", L"/quiet", L"A", L"A"},
+             A::Remove,
+             L"",
+             {L"{here}\\A"}},
+        Case{"QuoteAfterABackslash",
+             {L"/apply", L"star.ico", L"D:\\My Photos\" D:\\Other"},
+             A::WrongUsage,
+             L"",
+             {},
+             L"An argument holds a quote: \"D:\\My Photos\" D:\\Other\". A backslash just before "
+             L"a closing quote makes Windows read the quote as part of the path: write "
+             L"\"D:\\My Photos\" rather than \"D:\\My Photos\\\"."},
+        Case{"QuoteInAWindowArgument",
+             {L"D:\\My Photos\""},
+             A::WrongUsage,
+             L"",
+             {},
+             L"An argument holds a quote: "},
+        Case{"UnknownSwitch",
+             {L"/apply", L"star.ico", L"/nope"},
+             A::WrongUsage,
+             L"",
+             {},
+             L"Unknown switch /nope."},
+        Case{"TooFewPaths",
+             {L"/apply", L"star.ico"},
+             A::WrongUsage,
+             L"",
+             {},
+             L"/apply takes an icon file and at least one folder."},
+        Case{"TwoActions", {L"/apply", L"/remove"}, A::WrongUsage, L"", {}, L"Only one of"},
+        Case{"RegisterTakesNoPath",
+             {L"/register", L"A"},
+             A::WrongUsage,
+             L"",
+             {},
+             L"/register takes no path."},
+        Case{"QuietAlone", {L"/quiet", L"A"}, A::WrongUsage, L"", {}, L"/quiet goes with"},
+        Case{"Usage", {L"/apply", L"/?"}, A::ShowUsage}),
+    [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+} // namespace
