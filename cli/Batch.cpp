@@ -84,7 +84,10 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
                            L"is no settings file to change: " + IniFaultText(result.fault),
                            ERROR_INVALID_DATA);
     case IconStatus::IconRefused:
+    case IconStatus::IniTooLarge:
         return ApplyMessage(result, L"").text;
+    case IconStatus::NotTessalines:
+        return folder + L": left alone: its icon was not set by Tessaline";
     case IconStatus::MissingInput:
     case IconStatus::EmptyFolder:
         break;

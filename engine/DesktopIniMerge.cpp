@@ -5,6 +5,7 @@
 
 #include "engine/DesktopIni.h"
 #include "engine/IniText.h"
+#include "runtime/AsciiText.h"
 
 namespace
 {
@@ -12,8 +13,19 @@ namespace
 // bring back.
 constexpr std::wstring_view kSetAside = L";TESL:";
 constexpr std::wstring_view kIconKeys[] = {L"IconResource", L"IconFile", L"IconIndex"};
+// What an apply changed beyond its block, written inside it only when it happened.
+constexpr std::wstring_view kWasAnsi = L";TESL file was ANSI";
+constexpr std::wstring_view kFolderNotReadOnly = L";TESL folder was not read-only";
 
 using Lines = std::vector<IniLine>;
+
+// What the blocks taken out of a file remembered.
+struct Memory
+{
+    bool blocks = false;
+    bool wasAnsi = false;
+    bool folderNotReadOnly = false;
+};
 
 bool StartsWith(const std::wstring& text, std::wstring_view prefix)
 {
@@ -39,63 +51,109 @@ bool IsIconKey(const IniLine& line)
                        [&](std::wstring_view key) { return SameName(name, key); });
 }
 
+bool IsComment(const IniLine& line, std::wstring_view comment)
+{
+    return SameAsciiText(TrimBlanks(line.text), comment);
+}
+
 // The first [.ShellClassInfo] header, the one the shell reads, or lines.size().
 size_t ShellSection(const Lines& lines)
 {
     return std::find_if(lines.begin(), lines.end(), IsShellSection) - lines.begin();
 }
 
-// The end of the section whose header is at header: the next header, or the end of the file.
-size_t SectionEnd(const Lines& lines, size_t header)
+// The next section header at or after from, or the end of the file.
+size_t NextSection(const Lines& lines, size_t from)
 {
-    return std::find_if(lines.begin() + header + 1, lines.end(), IsSection) - lines.begin();
+    return std::find_if(lines.begin() + from, lines.end(), IsSection) - lines.begin();
 }
 
-// A line of the block as any version of Tessaline wrote it, for any icon: the comments and blank
-// lines as they are, the keys by their names, the version after the product's comment.
-bool IsBlockLine(const std::wstring& text, const std::wstring& ours)
+bool IsBlockStart(const IniLine& line)
 {
-    if (StartsWith(ours, kProductComment))
-        return StartsWith(text, kProductComment);
-    const size_t nameEnd = ours.find(L'=');
-    if (nameEnd == std::wstring::npos)
-        return text == ours;
-    return text.compare(0, nameEnd + 1, ours, 0, nameEnd + 1) == 0;
+    return IsComment(line, IconBlock(IconEntry()).front());
 }
 
-size_t BlockSize()
+// The product's comment, of any version.
+bool IsBlockEnd(const IniLine& line)
 {
-    return IconBlock(IconEntry()).size();
+    const std::wstring text = TrimBlanks(line.text);
+    return text.size() > kProductComment.size() &&
+           SameAsciiText(std::wstring_view(text).substr(0, kProductComment.size()),
+                         kProductComment);
 }
 
-bool IsBlockAt(const Lines& lines, size_t at)
+// Inside a block: its comments, blank lines and icon keys are Tessaline's, whatever their shape.
+bool IsTessalines(const IniLine& line)
 {
-    const std::vector<std::wstring> block = IconBlock(IconEntry());
-    if (lines.size() - at < block.size())
-        return false;
-    return std::equal(
-        block.begin(), block.end(), lines.begin() + at,
-        [](const std::wstring& ours, const IniLine& line) { return IsBlockLine(line.text, ours); });
-}
-
-// Takes Tessaline's block out of the first [.ShellClassInfo] section, and the header with it
-// when the block was all that the section held: Tessaline wrote that header too. Returns whether
-// the block was there.
-bool TakeOutBlock(Lines& lines)
-{
-    const size_t header = ShellSection(lines);
-    if (header == lines.size() || !IsBlockAt(lines, header + 1))
-        return false;
-    const auto blockEnd = lines.begin() + header + 1 + BlockSize();
-    // A block at the very end without an ending took over the ending of the line before it.
-    const bool tookEnding = blockEnd == lines.end() && lines.back().ending.empty();
-    lines.erase(lines.begin() + header + 1, blockEnd);
-    if (SectionEnd(lines, header) != header + 1)
+    switch (KindOf(line.text))
+    {
+    case IniLineKind::Blank:
         return true;
-    lines.erase(lines.begin() + header);
-    if (tookEnding && header > 0)
-        lines[header - 1].ending.clear();
-    return true;
+    case IniLineKind::Key:
+        return IsIconKey(line);
+    case IniLineKind::Section:
+        return false;
+    case IniLineKind::Comment:
+        break;
+    }
+    if (IsBlockEnd(line) || IsComment(line, kWasAnsi) || IsComment(line, kFolderNotReadOnly))
+        return true;
+    const std::vector<std::wstring> block = IconBlock(IconEntry());
+    return std::any_of(block.begin(), block.end(),
+                       [&](const std::wstring& ours) { return IsComment(line, ours); });
+}
+
+// The lines [begin, end) of the first block at or after from, within one section; none when
+// there is no such block.
+bool FindBlock(const Lines& lines, size_t from, size_t& begin, size_t& end)
+{
+    for (begin = from; begin < lines.size(); ++begin)
+    {
+        if (!IsBlockStart(lines[begin]))
+            continue;
+        for (end = begin + 1; end < lines.size() && !IsSection(lines[end]); ++end)
+            if (IsBlockEnd(lines[end]))
+            {
+                ++end;
+                return true;
+            }
+    }
+    return false;
+}
+
+// Takes every block out, keeping the lines of others found inside, and a [.ShellClassInfo]
+// header that only a block needed: Tessaline wrote it too. Returns, for each block, where it
+// was: what a removal brings back lies between there and the end of that section.
+std::vector<size_t> TakeOutBlocks(Lines& lines, Memory& memory)
+{
+    std::vector<size_t> places;
+    size_t begin = 0, end = 0;
+    while (FindBlock(lines, begin, begin, end))
+    {
+        memory.blocks = true;
+        // A block at the very end without an ending took over the ending of the line before it.
+        const bool tookEnding = end == lines.size() && lines.back().ending.empty();
+        const auto first = lines.begin() + begin;
+        memory.wasAnsi |= std::any_of(first, lines.begin() + end,
+                                      [](const IniLine& l) { return IsComment(l, kWasAnsi); });
+        memory.folderNotReadOnly |= std::any_of(first, lines.begin() + end, [](const IniLine& l) {
+            return IsComment(l, kFolderNotReadOnly);
+        });
+        const auto kept = std::stable_partition(first, lines.begin() + end,
+                                                [](const IniLine& l) { return !IsTessalines(l); });
+        const size_t keptCount = kept - first;
+        lines.erase(kept, lines.begin() + end);
+        if (keptCount == 0 && begin > 0 && IsShellSection(lines[begin - 1]) &&
+            NextSection(lines, begin) == begin)
+        {
+            lines.erase(lines.begin() + --begin);
+            if (tookEnding && begin > 0)
+                lines[begin - 1].ending.clear();
+        }
+        places.push_back(begin);
+        begin += keptCount;
+    }
+    return places;
 }
 
 bool HoldsOnlyTessalinesLines(const Lines& lines)
@@ -104,32 +162,56 @@ bool HoldsOnlyTessalinesLines(const Lines& lines)
         return KindOf(line.text) == IniLineKind::Blank || IsShellSection(line);
     });
 }
+
+// The comments that remember what this apply changed beyond the block.
+std::vector<std::wstring> MemoryLines(const Memory& memory)
+{
+    std::vector<std::wstring> texts;
+    if (memory.wasAnsi)
+        texts.emplace_back(kWasAnsi);
+    if (memory.folderNotReadOnly)
+        texts.emplace_back(kFolderNotReadOnly);
+    return texts;
+}
 } // namespace
 
-std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon)
+std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon,
+                              bool folderReadOnly)
 {
     IniText ini(existing);
     Lines& lines = ini.Lines();
-    TakeOutBlock(lines);
+    Memory memory;
+    TakeOutBlocks(lines, memory);
     if (HoldsOnlyTessalinesLines(lines))
         return DesktopIniBytes(icon);
 
-    const std::vector<std::wstring> texts = IconBlock(icon);
+    // A block found keeps what the first apply saw; the marks are the user's from then.
+    if (!memory.blocks)
+        memory.folderNotReadOnly = !folderReadOnly;
+    std::vector<std::wstring> texts = IconBlock(icon);
     if (!std::all_of(texts.begin(), texts.end(),
                      [&](const std::wstring& text) { return ini.CanHold(text); }))
+    {
+        memory.wasAnsi |= !ini.IsUtf16();
         ini.ToUtf16();
+    }
+    memory.wasAnsi &= ini.IsUtf16();
+    const std::vector<std::wstring> remembered = MemoryLines(memory);
+    texts.insert(texts.end() - 1, remembered.begin(), remembered.end());
     Lines block;
     for (const std::wstring& text : texts)
         block.push_back(ini.NewLine(text));
 
     const size_t header = ShellSection(lines);
-    const size_t end = header < lines.size() ? SectionEnd(lines, header) : header;
+    const size_t end = header < lines.size() ? NextSection(lines, header + 1) : header;
     if (end > header + 1)
     {
+        // On a first apply a ";TESL:" comment there is someone else's: set aside too, a removal
+        // gives it back as it was instead of turning it into a key.
         const std::string setAside = ini.Encode(std::wstring(kSetAside));
         for (size_t i = header + 1; i < end; ++i)
         {
-            if (!IsIconKey(lines[i]))
+            if (!IsIconKey(lines[i]) && (memory.blocks || !StartsWith(lines[i].text, kSetAside)))
                 continue;
             lines[i].text.insert(0, kSetAside);
             lines[i].bytes.insert(0, setAside);
@@ -153,38 +235,41 @@ std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon
     return ini.Bytes();
 }
 
-std::optional<std::string> RemovedDesktopIni(const std::string& existing)
+RemovedIni RemovedDesktopIni(const std::string& existing)
 {
+    RemovedIni removed;
     IniText ini(existing);
     Lines& lines = ini.Lines();
-    const bool hadBlock = TakeOutBlock(lines);
-    const size_t header = ShellSection(lines);
-    if (header < lines.size())
-    {
-        const size_t setAsideSize = ini.Encode(std::wstring(kSetAside)).size();
-        size_t end = SectionEnd(lines, header);
-        for (size_t i = header + 1; i < end;)
-        {
-            // Without Tessaline's block the icon is someone else's, and the user asked for none.
-            if (!hadBlock && IsIconKey(lines[i]))
-            {
-                lines.erase(lines.begin() + i);
-                --end;
-                continue;
-            }
+    Memory memory;
+    const std::vector<size_t> places = TakeOutBlocks(lines, memory);
+    removed.tessalines = memory.blocks;
+    removed.folderReadOnly = !memory.folderNotReadOnly;
+    const size_t setAsideSize = ini.Encode(std::wstring(kSetAside)).size();
+    // Only what a block set aside comes back: a ";TESL:" line elsewhere is someone's comment.
+    for (size_t place : places)
+        for (size_t i = place; i < NextSection(lines, place); ++i)
             if (StartsWith(lines[i].text, kSetAside))
             {
                 lines[i].text.erase(0, kSetAside.size());
                 lines[i].bytes.erase(0, setAsideSize);
             }
-            ++i;
-        }
+
+    const size_t header = ShellSection(lines);
+    if (!memory.blocks && header < lines.size())
+    {
+        // Without Tessaline's block the icon is someone else's, and the user asked for none.
+        const auto first = lines.begin() + header + 1;
+        const auto end = lines.begin() + NextSection(lines, header + 1);
+        removed.foreignIcon = std::any_of(first, end, IsIconKey);
+        lines.erase(std::remove_if(first, end, IsIconKey), end);
     }
+    if (memory.wasAnsi)
+        ini.ToAnsiWhereExact();
     // A comment is someone's text too: only a file with neither keys nor comments goes.
-    if (std::none_of(lines.begin(), lines.end(), [](const IniLine& line) {
+    if (std::any_of(lines.begin(), lines.end(), [](const IniLine& line) {
             const IniLineKind kind = KindOf(line.text);
             return kind == IniLineKind::Key || kind == IniLineKind::Comment;
         }))
-        return std::nullopt;
-    return ini.Bytes();
+        removed.bytes = ini.Bytes();
+    return removed;
 }

@@ -1,6 +1,12 @@
 #pragma once
 // Tessaline's lines in a desktop.ini that Windows and other programs write too: put in and taken
 // out again without changing a byte of any line that isn't Tessaline's.
+//
+// Tessaline's block runs from ";for Windows 7/8/8.1" to "; TESL (Tessaline) <version>". Whatever
+// shape its icon keys have by now (rewritten by the folder's Properties, re-cased, deleted), they
+// are Tessaline's; any other line that someone put between the two is kept. What an apply changed
+// beyond the block (the file's encoding, the folder's read-only mark) is remembered in comments
+// inside it, so that a removal can undo exactly that.
 
 #include "engine/IconEntry.h"
 
@@ -12,11 +18,21 @@
 // block go ahead of the first section. The icon keys that someone else wrote in the section are
 // set aside as comments that a removal brings back. A file that holds nothing but Tessaline's
 // lines, section headers of that name and blank lines becomes the nine lines of a new file.
-// existing must pass CheckIniBytes.
-std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon);
+// folderReadOnly: whether the folder had the read-only mark before this apply. existing must pass
+// CheckIniBytes; the result may be larger than a settings file may be.
+std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon,
+                              bool folderReadOnly);
 
-// The file after a removal: Tessaline's block and a header that only it needed taken out, or,
-// without the block, the icon keys that someone else set; the keys set aside brought back.
-// Nothing when neither a key nor a comment is left, and the file is to go. existing must pass
-// CheckIniBytes.
-std::optional<std::string> RemovedDesktopIni(const std::string& existing);
+struct RemovedIni
+{
+    std::optional<std::string> bytes; // the file after the removal; none when it is to go
+    bool tessalines = false;          // the file held Tessaline's block
+    bool foreignIcon = false;         // without it, the file names an icon: someone else's
+    bool folderReadOnly = true;       // whether the folder had the read-only mark before the apply
+};
+
+// The file after a removal: Tessaline's block and a header that only it needed taken out, and
+// the keys it set aside below it brought back, in the encoding the file had before the apply
+// where its text allows; without the block, the icon keys that someone else set. No bytes when
+// neither a key nor a comment is left, and the file is to go. existing must pass CheckIniBytes.
+RemovedIni RemovedDesktopIni(const std::string& existing);

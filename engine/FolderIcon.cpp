@@ -149,7 +149,9 @@ IconResult Examine(const FolderText& folder, Target& target)
 }
 
 // Writes the file beside the desktop.ini and moves it into place, so that a failure never
-// leaves a half-written file; the attributes of the file and the folder are put back then.
+// leaves a half-written file; the file's attributes are put back then. The folder keeps its marks
+// throughout: its read-only mark doesn't stop a rename into it, and without it the shell would
+// stop reading the file if the process ended midway.
 IconResult PutInPlace(const Target& target, const std::string& bytes)
 {
     StagedFile staged;
@@ -157,16 +159,11 @@ IconResult PutInPlace(const Target& target, const std::string& bytes)
         return WriteFailed(error, target.iniPath);
 
     // Windows refuses to replace a read-only file.
-    const bool iniExisted = target.iniAttributes != INVALID_FILE_ATTRIBUTES;
-    if (iniExisted)
-    {
+    if (target.iniAttributes != INVALID_FILE_ATTRIBUTES)
         SetFileAttributesW(target.iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-        SetFileAttributesW(target.folderPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
     if (DWORD error = staged.MoveOnto(target.iniPath))
     {
         RestoreAttributes(target.iniPath, target.iniAttributes);
-        RestoreAttributes(target.folderPath, target.folderAttributes);
         return WriteFailed(error, target.iniPath);
     }
     return Status(IconStatus::Ok);
@@ -187,8 +184,17 @@ IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconTex
     if (icon.problem != IconProblem::None)
         return IconRefused(iconText, icon);
     const std::optional<std::string>& existing = target.existing;
-    result =
-        PutInPlace(target, existing ? AppliedDesktopIni(*existing, icon) : DesktopIniBytes(icon));
+    const bool folderReadOnly = (Settable(target.folderAttributes) & FILE_ATTRIBUTE_READONLY) != 0;
+    const std::string bytes =
+        existing ? AppliedDesktopIni(*existing, icon, folderReadOnly) : DesktopIniBytes(icon);
+    // Tessaline would refuse to read it again, and the icon it set aside could not come back.
+    if (bytes.size() > kMaxIniBytes)
+    {
+        result = Status(IconStatus::IniTooLarge);
+        result.path = target.iniPath;
+        return result;
+    }
+    result = PutInPlace(target, bytes);
     if (result.status != IconStatus::Ok)
         return result;
 
@@ -200,40 +206,41 @@ IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconTex
     return result;
 }
 
-IconResult RemoveFolderIcon(const FolderText& folder)
+IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
 {
     // An empty text would name the desktop.ini at the root of the current drive.
     if (folder.Kind() == FolderKind::Empty)
         return Status(IconStatus::EmptyFolder);
     Target target;
     IconResult result = Examine(folder, target);
-    if (result.status != IconStatus::Ok)
+    if (result.status != IconStatus::Ok || !target.existing)
         return result;
-    const std::optional<std::string>& existing = target.existing;
-    const std::optional<std::string> rest = existing ? RemovedDesktopIni(*existing) : std::nullopt;
-    if (existing && rest == existing)
+    const RemovedIni removed = RemovedDesktopIni(*target.existing);
+    if (!removed.tessalines && scope == RemoveScope::TessalinesOnly)
+        return Status(removed.foreignIcon ? IconStatus::NotTessalines : IconStatus::Ok);
+    if (removed.bytes == target.existing)
         return result;
 
-    if (rest)
+    if (removed.bytes)
     {
-        // The settings that stay need the marks of the file and the folder.
-        result = PutInPlace(target, *rest);
+        result = PutInPlace(target, *removed.bytes);
         if (result.status != IconStatus::Ok)
             return result;
         RestoreAttributes(target.iniPath, target.iniAttributes);
-        RestoreAttributes(target.folderPath, target.folderAttributes);
+        // The settings that stay keep the marks the folder had before the apply: a file the shell
+        // didn't read then stays unread.
+        if (!removed.folderReadOnly)
+            SetAttributes(target.folderPath,
+                          Settable(target.folderAttributes) & ~FILE_ATTRIBUTE_READONLY);
     }
     else
     {
-        if (existing)
+        SetFileAttributesW(target.iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(target.iniPath.c_str()))
         {
-            SetFileAttributesW(target.iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (!DeleteFileW(target.iniPath.c_str()))
-            {
-                const DWORD error = GetLastError();
-                RestoreAttributes(target.iniPath, target.iniAttributes);
-                return WriteFailed(error, target.iniPath);
-            }
+            const DWORD error = GetLastError();
+            RestoreAttributes(target.iniPath, target.iniAttributes);
+            return WriteFailed(error, target.iniPath);
         }
         // Read-only was there for the file; hidden and system are the user's.
         if (target.folderAttributes != INVALID_FILE_ATTRIBUTES)

@@ -21,6 +21,10 @@ enum class IconStatus
     WriteFailed,      // the file could not be read or written: the folder is as it was
     NotSettingsFile,  // the desktop.ini is no settings file to change: nothing touched
     IconRefused,      // the icon text names no icon that can be written: nothing touched
+    IniTooLarge,      // with Tessaline's lines the desktop.ini would be larger than a settings
+                      // file may be: nothing touched
+    NotTessalines,    // a removal of Tessaline's icon only, and the icon is someone else's:
+                      // nothing touched
 };
 
 // Why an icon text that names an icon by its index is refused.
@@ -55,8 +59,17 @@ struct IconResult
 // Path(), the shell is told by its Full().
 IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconText);
 
+// What a removal may take away.
+enum class RemoveScope
+{
+    AnyIcon,        // the person sees the icon in the preview and asks for the folder's own
+    TessalinesOnly, // batch mode: a folder whose icon Tessaline didn't set is left alone
+};
+
 // Takes Tessaline's lines out of the folder's "desktop.ini" and brings back the icon keys they
-// set aside; without them, takes away the icon that the file names. A file left without keys or
-// comments is deleted and the folder loses its read-only mark; otherwise the rest is written back
-// as safely as an apply writes, and the file and the folder keep their marks.
-IconResult RemoveFolderIcon(const FolderText& folder);
+// set aside; without them, takes away the icon that the file names (AnyIcon) or nothing
+// (TessalinesOnly, NotTessalines). A file left without keys or comments is deleted and the folder
+// loses its read-only mark; otherwise the rest is written back as safely as an apply writes, the
+// file keeps its marks and the folder gets back the marks it had before the apply. Without a
+// desktop.ini nothing is touched.
+IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope = RemoveScope::AnyIcon);

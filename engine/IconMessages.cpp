@@ -28,6 +28,11 @@ std::optional<IconMessage> FileMessage(const IconResult& result,
         return IconMessage{result.path + L" is not a settings file that Tessaline can change: " +
                                IniFaultText(result.fault) + L". Nothing was changed.",
                            L"Error", kErrorStyle};
+    case IconStatus::IniTooLarge:
+        return IconMessage{L"With Tessaline's lines, " + result.path +
+                               L" would be larger than the 64 KB that a settings file may hold. "
+                               L"Nothing was changed.",
+                           L"Error", kErrorStyle};
     default:
         return std::nullopt;
     }
@@ -120,6 +125,8 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
     case IconStatus::EmptyFolder:
     case IconStatus::WriteFailed:
     case IconStatus::NotSettingsFile:
+    case IconStatus::IniTooLarge:
+    case IconStatus::NotTessalines:
         break;
     }
     return {L"Please choose folder and icon", L"Error", kErrorStyle};
@@ -144,6 +151,8 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
     case IconStatus::WriteFailed:
     case IconStatus::NotSettingsFile:
     case IconStatus::IconRefused:
+    case IconStatus::IniTooLarge:
+    case IconStatus::NotTessalines:
         break;
     }
     return std::nullopt;

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-
 namespace
 {
 const std::string kUtf16Bom("\xFF\xFE", 2);
@@ -47,14 +46,15 @@ void SplitLines(const std::basic_string<Char>& text, OnLine onLine)
     }
 }
 
-std::wstring Trimmed(const std::wstring& text)
+} // namespace
+
+std::wstring TrimBlanks(const std::wstring& text)
 {
     const size_t first = text.find_first_not_of(kBlanks);
     if (first == std::wstring::npos)
         return std::wstring();
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
-} // namespace
 
 IniFault CheckIniBytes(const std::string& bytes)
 {
@@ -103,22 +103,26 @@ std::string ToUtf16Le(const std::wstring& text)
 
 IniLineKind KindOf(const std::wstring& text)
 {
-    const std::wstring trimmed = Trimmed(text);
+    const std::wstring trimmed = TrimBlanks(text);
     if (trimmed.empty())
         return IniLineKind::Blank;
     if (trimmed[0] == L';')
         return IniLineKind::Comment;
-    if (trimmed[0] == L'[' && trimmed.find(L']') != std::wstring::npos)
+    // Windows' profile reader ends a header that lacks its ']' at the line break.
+    if (trimmed[0] == L'[')
         return IniLineKind::Section;
     return IniLineKind::Key;
 }
 
 std::wstring NameOf(const std::wstring& text)
 {
-    const std::wstring trimmed = Trimmed(text);
+    const std::wstring trimmed = TrimBlanks(text);
     if (KindOf(trimmed) == IniLineKind::Section)
-        return Trimmed(trimmed.substr(1, trimmed.rfind(L']') - 1));
-    return Trimmed(trimmed.substr(0, trimmed.find(L'=')));
+    {
+        const size_t close = trimmed.rfind(L']');
+        return TrimBlanks(trimmed.substr(1, close == std::wstring::npos ? close : close - 1));
+    }
+    return TrimBlanks(trimmed.substr(0, trimmed.find(L'=')));
 }
 
 bool SameName(const std::wstring& name, std::wstring_view other)
@@ -168,6 +172,19 @@ void IniText::ToUtf16()
     m_utf16 = true;
     for (IniLine& line : m_lines)
         line.bytes = ToUtf16Le(line.text);
+}
+
+void IniText::ToAnsiWhereExact()
+{
+    if (!m_utf16)
+        return;
+    std::vector<std::string> ansi(m_lines.size());
+    for (size_t i = 0; i < m_lines.size(); ++i)
+        if (!ToAnsiExactly(m_lines[i].text, ansi[i]))
+            return;
+    m_utf16 = false;
+    for (size_t i = 0; i < m_lines.size(); ++i)
+        m_lines[i].bytes = std::move(ansi[i]);
 }
 
 std::string IniText::Encode(const std::wstring& text) const

@@ -41,14 +41,16 @@ enum class IniLineKind
 {
     Blank,
     Comment, // starts with ';'
-    Section, // "[name]"
+    Section, // "[name]", or "[name" to the line's end, as the profile functions read it
     Key,     // anything else: "name=value", or a name alone
 };
 
 IniLineKind KindOf(const std::wstring& text);
-// The section's name between '[' and the last ']', or the key's name before '=', without the
-// blanks around it.
+// The section's name between '[' and the last ']' (or the line's end), or the key's name before
+// '=', without the blanks around it.
 std::wstring NameOf(const std::wstring& text);
+// The text without the blanks (spaces and tabs) around it.
+std::wstring TrimBlanks(const std::wstring& text);
 // Names compare as the profile functions compare them: without regard to case.
 bool SameName(const std::wstring& name, std::wstring_view other);
 
@@ -63,10 +65,14 @@ class IniText
     const std::vector<IniLine>& Lines() const { return m_lines; }
     std::string Bytes() const;
 
+    bool IsUtf16() const { return m_utf16; }
     // Whether the file's encoding holds the text unchanged.
     bool CanHold(const std::wstring& text) const;
     // The whole file in UTF-16 with a byte-order mark, every line's text unchanged.
     void ToUtf16();
+    // The whole file in the ANSI code page, when every line's text converts exactly; otherwise
+    // it stays as it is.
+    void ToAnsiWhereExact();
     // The text in the file's encoding; the text must be one that it can hold.
     std::string Encode(const std::wstring& text) const;
     IniLine NewLine(const std::wstring& text) const;

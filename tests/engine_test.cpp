@@ -15,6 +15,7 @@
 #include "engine/FolderIcon.h"
 #include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
+#include "engine/IniText.h"
 #include "engine/PathCheck.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
@@ -383,7 +384,12 @@ class SharedFileTest : public ::testing::TestWithParam<SharedCase>
 TEST_P(SharedFileTest, ApplyKeepsWhatIsNotOursAndRemoveGivesItBack)
 {
     const SharedCase& c = GetParam();
-    const std::string block = ExpectedAnsi(kIcon).substr(std::strlen("[.ShellClassInfo]\r\n"));
+    // In a file that was there, the block remembers that the folder had no read-only mark.
+    const std::string nine = ExpectedAnsi(kIcon);
+    const size_t product = nine.find("; TESL (");
+    const std::string block = nine.substr(std::strlen("[.ShellClassInfo]\r\n"), product - 19) +
+                              (c.ours ? "" : ";TESL folder was not read-only\r\n") +
+                              nine.substr(product);
     const std::string applied = Encoded(
         Replaced(Replaced(c.applied, "{H}", "[.ShellClassInfo]\r\n{B}"), "{B}", block), c.utf16);
     const std::string found = Encoded(
@@ -450,12 +456,112 @@ INSTANTIATE_TEST_SUITE_P(
         SharedCase{"WrittenByTessaline", false, "{H}", true}),
     [](const ::testing::TestParamInfo<SharedCase>& info) { return info.param.name; });
 
-// Random mixes of sections, keys, comments, blank lines and line endings, through the merge that
-// Apply and Remove run (the whole operation takes some 50 ms a file under Wine): Apply then Remove
-// gives each file back byte for byte (in UTF-16 when the icon needed it), or none when it held no
-// key and no comment; applying twice gives the bytes of applying once; the profile functions read
-// Tessaline's icon from the file written.
-TEST(SharedFileGenerated, ApplyThenRemoveGivesEveryFileBack)
+// The text of an ANSI file of ASCII, or of a UTF-16 one after its byte-order mark.
+std::wstring DecodedText(const std::string& bytes)
+{
+    std::wstring text;
+    const bool utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0;
+    for (size_t i = utf16 ? 2 : 0; i < bytes.size(); i += utf16 ? 2 : 1)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (utf16 ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0));
+    return text;
+}
+
+// What Windows' profile reader sees in a file, modelled apart from the merge's own parser: the
+// keys of the first [.ShellClassInfo] section by lower-case name, each with its first value. A
+// header ends at its last ']' or, on Windows, at the line's end (Wine 8 ignores such a header).
+// The texts here are ASCII in ANSI files.
+std::map<std::wstring, std::wstring> ShellKeys(const std::string& bytes)
+{
+    const std::wstring text = DecodedText(bytes);
+    const auto trim = [](std::wstring s) {
+        s.erase(0, s.find_first_not_of(L" \t"));
+        return s.erase(s.find_last_not_of(L" \t") + 1);
+    };
+    const auto lower = [](std::wstring s) {
+        for (wchar_t& c : s)
+            c = static_cast<wchar_t>(towlower(c));
+        return s;
+    };
+    std::map<std::wstring, std::wstring> keys;
+    int state = 0; // 0 before the section, 1 in it, 2 past it
+    for (size_t start = 0, end = 0; start < text.size();
+         start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1))
+    {
+        end = std::min(text.find_first_of(L"\r\n", start), text.size());
+        const std::wstring line = trim(text.substr(start, end - start));
+        if (!line.empty() && line[0] == L'[')
+            state =
+                state == 1 || (state == 0 && lower(trim(line.substr(1, line.rfind(L']') - 1))) ==
+                                                 L".shellclassinfo")
+                    ? state + 1
+                    : state;
+        else if (state == 1 && !line.empty() && line[0] != L';')
+            keys.emplace(lower(trim(line.substr(0, line.find(L'=')))),
+                         line.find(L'=') == std::wstring::npos
+                             ? L""
+                             : trim(line.substr(line.find(L'=') + 1)));
+    }
+    return keys;
+}
+
+// How many lines look like Tessaline's comments: its block's, set aside, remembered.
+size_t TessalineLines(const std::string& bytes)
+{
+    size_t count = 0;
+    std::string ascii;
+    for (char c : bytes)
+        if (c != '\0')
+            ascii += c;
+    for (const char* mark : {";TESL", ";for Windows", "; TESL ("})
+        for (size_t at = ascii.find(mark); at != std::string::npos; at = ascii.find(mark, at + 1))
+            ++count;
+    return count;
+}
+
+// Tessaline's block, changed as people and Windows' folder Properties change it: a line added
+// inside it, a blank line dropped, a key re-cased, re-spaced, rewritten or deleted. The bytes are
+// ASCII or UTF-16 as the file is; returns whether the added line is there.
+bool EditBlock(std::string& bytes, unsigned edit, unsigned at)
+{
+    const bool utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0;
+    std::wstring text = DecodedText(bytes);
+    const size_t first = text.find(L";for Windows 7/8/8.1"), last = text.find(L"; TESL (");
+    std::vector<size_t> starts; // of the lines between the first and the last of the block
+    for (size_t i = first; i + 1 < last; ++i)
+        if (text[i] == L'\n' || (text[i] == L'\r' && text[i + 1] != L'\n'))
+            starts.push_back(i + 1);
+    const size_t line = starts[at % starts.size()];
+    const size_t lineEnd = text.find_first_of(L"\r\n", line);
+    const size_t next = lineEnd + (text.compare(lineEnd, 2, L"\r\n") == 0 ? 2 : 1);
+    const std::wstring content = text.substr(line, lineEnd - line);
+    const bool isKey = content.compare(0, 4, L"Icon") == 0;
+    if (edit % 6 == 0)
+        text.insert(line, L"Added=1\r\n");
+    else if (edit % 6 == 1 && content.empty())
+        text.erase(line, next - line);
+    else if (edit % 6 == 2 && isKey)
+        text.replace(line, 4, L"iCON");
+    else if (edit % 6 == 3 && isKey)
+        text.replace(line + content.find(L'='), 1, L" = ");
+    else if (edit % 6 == 4 && isKey)
+        text.replace(line + content.find(L'=') + 1, lineEnd - line - content.find(L'=') - 1,
+                     L"C:\\props.ico");
+    else if (edit % 6 == 5 && isKey)
+        text.erase(line, next - line);
+    bytes = utf16 ? "\xFF\xFE" + ToUtf16Le(text) : std::string(text.begin(), text.end());
+    return edit % 6 == 0;
+}
+
+// Random mixes of sections, keys, comments, blank lines and line endings, in ANSI and UTF-16,
+// through the merge that Apply and Remove run, with what the shell sees modelled on its own:
+// (a) Apply then Remove gives each file back byte for byte, in its own encoding, and the folder's
+// read-only mark as it was, or none when it held no key and no comment; applying twice gives the
+// bytes of applying once; (b) a second removal finds nothing of Tessaline's; (c) Apply x, Apply y,
+// Remove gives the file back; (d) after its block is edited, Apply shows its icon and Remove leaves
+// no icon and no line that Tessaline ever wrote. Every tenth file checks the model against the
+// system's profile reader.
+TEST(SharedFileGenerated, ApplyAndRemoveGiveEveryFileBackAndForgetTheirIcons)
 {
     constexpr int kFiles = 3000;
     std::mt19937 random(12);
@@ -463,12 +569,14 @@ TEST(SharedFileGenerated, ApplyThenRemoveGivesEveryFileBack)
         return std::string(options[random() % std::size(options)]);
     };
     const char* const sections[] = {"[.ShellClassInfo]", "[.shellclassinfo]", "[ .ShellClassInfo ]",
-                                    "[ViewState]", "[DeleteOnCopy]"};
+                                    "[.ShellClassInfo",  "[ViewState]",       "[DeleteOnCopy]"};
     const char* const names[] = {"IconResource", "iconfile", "ICONINDEX", "InfoTip", "Mode"};
+    const char* const comments[] = {";IconResource=old", ";TESL:IconFile=old", "; note"};
     const char* const blanks[] = {"", " ", "\t"};
     const char* const endings[] = {"\r\n", "\n", "\r"};
     // Wide characters that no ANSI code page here holds make the file UTF-16.
-    const std::wstring wideIcon = L"C:\\\u0F00\u4E2D.ico";
+    const std::wstring icons[] = {kIcon, L"C:\\y.ico",
+                                  GetACP() == CP_UTF8 ? L"C:\\z.ico" : L"C:\\\u0F00\u4E2D.ico"};
     TempFolder temp;
     const std::wstring ini = temp.MakeFolder(L"Mixed") + L"\\desktop.ini";
     for (int file = 0; file < kFiles; ++file)
@@ -482,7 +590,7 @@ TEST(SharedFileGenerated, ApplyThenRemoveGivesEveryFileBack)
             if (kind == 0)
                 text += pick(blanks);
             else if (kind == 1)
-                text += ";" + pick(names) + "=old";
+                text += pick(comments);
             else if (kind == 2)
                 text += pick(blanks) + pick(sections);
             else
@@ -492,22 +600,103 @@ TEST(SharedFileGenerated, ApplyThenRemoveGivesEveryFileBack)
             if (line + 1 < lines || random() % 3 != 0)
                 text += pick(endings);
         }
-        const bool utf16 = random() % 4 == 0;
-        const bool toUtf16 = random() % 8 == 0 && GetACP() != CP_UTF8;
-        const std::wstring icon = toUtf16 ? wideIcon : kIcon;
-        const std::string found = Encoded(text, utf16);
+        const std::string found = Encoded(text, random() % 4 == 0);
+        const bool wineDiffers = text.find("[.ShellClassInfo\r") != std::string::npos ||
+                                 text.find("[.ShellClassInfo\n") != std::string::npos ||
+                                 text.size() - text.rfind("[.ShellClassInfo") == 16;
+        const std::optional<std::string> kept =
+            keepsText ? std::optional<std::string>(found) : std::nullopt;
+        const bool readOnly = random() % 2 == 0;
+        const std::wstring x = icons[random() % 3], y = icons[random() % 3],
+                           z = icons[random() % 3];
         SCOPED_TRACE(::testing::PrintToString(found));
 
-        const std::string applied = AppliedDesktopIni(found, Plain(icon));
-        temp.WriteFile(L"Mixed\\desktop.ini", applied);
-        ASSERT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", ini), icon + L",0");
-        ASSERT_EQ(AppliedDesktopIni(applied, Plain(icon)), applied);
-        const std::optional<std::string> removed = RemovedDesktopIni(applied);
-        if (keepsText)
-            ASSERT_EQ(removed, Encoded(text, utf16 || toUtf16));
-        else
-            ASSERT_EQ(removed, std::nullopt);
+        const std::string applied = AppliedDesktopIni(found, Plain(x), readOnly);
+        const std::map<std::wstring, std::wstring> shown = ShellKeys(applied);
+        ASSERT_EQ(shown.count(L"iconresource") ? shown.at(L"iconresource") : L"", x + L",0");
+        ASSERT_EQ(shown.count(L"iconfile") ? shown.at(L"iconfile") : L"", x);
+        ASSERT_EQ(AppliedDesktopIni(applied, Plain(x), true), applied);
+        const RemovedIni removed = RemovedDesktopIni(applied);
+        ASSERT_EQ(removed.bytes, kept);
+        if (kept)
+        {
+            ASSERT_EQ(removed.folderReadOnly, readOnly);
+            ASSERT_FALSE(RemovedDesktopIni(*kept).tessalines);
+        }
+        std::string twice = AppliedDesktopIni(applied, Plain(y), true);
+        ASSERT_EQ(RemovedDesktopIni(twice).bytes, kept);
+
+        const bool added = EditBlock(twice, random(), random());
+        SCOPED_TRACE(::testing::PrintToString(twice));
+        const std::string again = AppliedDesktopIni(twice, Plain(z), true);
+        ASSERT_EQ(ShellKeys(again)[L"iconresource"], z + L",0");
+        std::map<std::wstring, std::wstring> expected = ShellKeys(found);
+        if (added)
+            expected.emplace(L"added", L"1");
+        for (const std::string& edited : {twice, again})
+        {
+            const std::optional<std::string> rest = RemovedDesktopIni(edited).bytes;
+            if (!added)
+            {
+                ASSERT_EQ(rest, kept);
+            }
+            ASSERT_EQ(ShellKeys(rest.value_or("")), expected);
+            ASSERT_EQ(rest ? TessalineLines(*rest) : 0, TessalineLines(found));
+        }
+        if (file % 10 != 0 || wineDiffers)
+            continue;
+        for (const std::string& bytes : {found, applied, again})
+        {
+            temp.WriteFile(L"Mixed\\desktop.ini", bytes);
+            const std::map<std::wstring, std::wstring> model = ShellKeys(bytes);
+            ASSERT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", ini),
+                      model.count(L"iconresource") ? model.at(L"iconresource") : L"")
+                << "the model reads what the system reads";
+        }
     }
+}
+
+// Through the engine, with files near the most a settings file may hold (ANSI, UTF-16, and ANSI
+// that the icon makes UTF-16): Apply either writes a file that Tessaline reads again or refuses
+// and changes nothing; Remove gives back the file and the marks of the file and the folder.
+TEST(SharedFileGenerated, NoApplyWritesAFileTessalineWouldRefuse)
+{
+    std::mt19937 random(7);
+    const std::wstring wideIcon = L"C:\\\u0F00\u4E2D.ico";
+    TempFolder temp;
+    int refused = 0, written = 0;
+    for (int file = 0; file < 36; ++file)
+    {
+        const bool utf16 = file % 3 == 0, wide = file % 3 == 1 && GetACP() != CP_UTF8;
+        const size_t size = (wide ? kMaxIniBytes / 2 : kMaxIniBytes) - random() % 900;
+        const std::string head = "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,1\r\n;\r\n";
+        const std::string text = head.substr(0, head.size() - 2) +
+                                 std::string(size / (utf16 ? 2 : 1) - head.size() - 1, 'p') +
+                                 "\r\n";
+        const std::wstring folder = temp.MakeFolder(L"F" + std::to_wstring(file));
+        const std::wstring ini = folder + L"\\desktop.ini";
+        temp.WriteFile(L"F" + std::to_wstring(file) + L"\\desktop.ini", Encoded(text, utf16));
+        SetFileAttributesW(ini.c_str(), kMarks);
+        SetFileAttributesW(folder.c_str(), random() % 2 ? kHiddenSystem : FILE_ATTRIBUTE_SYSTEM);
+        const Snapshot before = TakeSnapshot(folder);
+
+        const IconResult result =
+            ApplyFolderIcon(FolderText::Typed(folder), wide ? wideIcon : kIcon);
+        if (result.status == IconStatus::IniTooLarge)
+        {
+            ++refused;
+            EXPECT_EQ(result.path, ini);
+            EXPECT_EQ(TakeSnapshot(folder), before);
+            continue;
+        }
+        ASSERT_EQ(result.status, IconStatus::Ok);
+        ++written;
+        EXPECT_EQ(CheckIniBytes(ReadFileBytes(ini)), IniFault::None);
+        ASSERT_EQ(RemoveFolderIcon(FolderText::Typed(folder)).status, IconStatus::Ok);
+        EXPECT_EQ(TakeSnapshot(folder), before);
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(written, 0);
 }
 
 // An apply or a removal that fails, or that finds no settings file to change, leaves the folder
@@ -619,27 +808,36 @@ TEST(StagedFileTest, StagedPathIsNoLongerThanTheFilesOwn)
 
 TEST(StagedFileTest, ABusyDesktopIniIsReplacedOnceItIsFree)
 {
-    // A scanner holds the file for a moment without delete sharing, as happens after writes.
+    // A scanner holds the file for a moment without delete sharing, as happens after writes. The
+    // folder keeps its marks meanwhile: without them the shell would stop reading the file.
     TempFolder temp;
-    const std::wstring folder = MarkedFolderWithIni(temp);
-    UniqueFile busy(CreateFileW((folder + L"\\desktop.ini").c_str(), GENERIC_READ,
+    struct Busy
+    {
+        std::wstring folder;
+        UniqueFile file;
+        DWORD folderWhileBusy = 0;
+    } busy{MarkedFolderWithIni(temp), UniqueFile(), 0};
+    busy.file.reset(CreateFileW((busy.folder + L"\\desktop.ini").c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr));
-    ASSERT_TRUE(busy);
+    ASSERT_TRUE(busy.file);
     HANDLE release = CreateThread(
         nullptr, 0,
-        [](void* file) -> DWORD {
+        [](void* parameter) -> DWORD {
+            Busy& busy = *static_cast<Busy*>(parameter);
             Sleep(300);
-            CloseHandle(static_cast<HANDLE>(file));
+            busy.folderWhileBusy = Attributes(busy.folder);
+            busy.file.reset();
             return 0;
         },
-        busy.release(), 0, nullptr);
+        &busy, 0, nullptr);
 
-    EXPECT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
+    EXPECT_EQ(ApplyFolderIcon(FolderText::Typed(busy.folder), kIcon).status, IconStatus::Ok);
     WaitForSingleObject(release, INFINITE);
     CloseHandle(release);
-    EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", folder + L"\\desktop.ini"),
+    EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", busy.folder + L"\\desktop.ini"),
               kIcon + L",0");
+    EXPECT_EQ(busy.folderWhileBusy & kHiddenSystem, kHiddenSystem);
 }
 
 // Texts that are refused before anything is touched.
@@ -749,12 +947,34 @@ TEST_F(RemoveTest, TakesAwayAnAppliedIconAndNothingElse)
 
 TEST_F(RemoveTest, MissingFileKeepsTheFoldersOwnMarks)
 {
+    // Nothing to take away: the folder's attributes aren't even set again (its change time tells;
+    // Wine keeps no read-only mark on a folder to look at instead).
     const std::wstring folder = m_temp.MakeFolder(L"Photos");
     SetFileAttributesW(folder.c_str(), kHiddenSystem);
+    const auto changeTime = [&] {
+        // GetFileInformationByHandleEx(FileBasicInfo): Vista and later, beyond this build's XP
+        // headers.
+        struct
+        {
+            LARGE_INTEGER creation, access, write, change;
+            DWORD attributes;
+        } info = {};
+        using Query = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+        const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
+        UniqueFile handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        query(handle.get(), 0, &info, sizeof info);
+        return info.change.QuadPart;
+    };
+    const LONGLONG before = changeTime();
+    Sleep(20);
 
     EXPECT_EQ(RemoveFolderIcon(FolderText::Typed(folder)).status, IconStatus::Ok);
 
     EXPECT_EQ(Attributes(folder) & kMarks, kHiddenSystem);
+    EXPECT_NE(before, 0);
+    EXPECT_EQ(changeTime(), before);
 }
 
 TEST_F(RemoveTest, TakesAForeignIconAwayThroughATrailingBackslash)
