@@ -13,10 +13,11 @@
 
 namespace
 {
-// The most failures one message box lists; the console gets every one.
+// The most lines one message box lists; the console gets every one.
 constexpr size_t kLinesInBox = 20;
 
-// Failures as they come: each on the console at once, or kept for one message box at the end.
+// Failures, and folders left alone, as they come: each on the console at once, or kept for one
+// message box at the end.
 class Report
 {
   public:
@@ -24,28 +25,32 @@ class Report
 
     void Failure(const std::wstring& line)
     {
-        if (m_console)
-            m_console.Write(line + L"\r\n");
-        m_lines.push_back(line);
+        Add(line);
+        m_failed = true;
     }
 
-    // The exit code; after failures, the summary follows them on the console or heads the box.
+    // Not a failure: the folder is as it should stay, but the person asked for it to change.
+    void LeftAlone(const std::wstring& line) { Add(line); }
+
+    // The exit code: after any line, the summary follows them on the console or heads the box,
+    // an error box only after a failure.
     int Finish(const std::wstring& summary)
     {
+        const int exitCode = m_failed ? kExitFailed : kExitDone;
         if (m_lines.empty())
-            return kExitDone;
+            return exitCode;
         if (m_console)
         {
             m_console.Write(summary + L"\r\n");
-            return kExitFailed;
+            return exitCode;
         }
         std::wstring text = summary + L"\r\n";
         for (size_t i = 0; i < m_lines.size() && i < kLinesInBox; ++i)
             text += L"\r\n" + m_lines[i];
         if (m_lines.size() > kLinesInBox)
             text += L"\r\n... and " + DecimalText(m_lines.size() - kLinesInBox) + L" more.";
-        Say(text, MB_ICONERROR);
-        return kExitFailed;
+        Say(text, m_failed ? MB_ICONERROR : MB_ICONINFORMATION);
+        return exitCode;
     }
 
     void Say(const std::wstring& text, UINT icon)
@@ -57,8 +62,16 @@ class Report
     }
 
   private:
+    void Add(const std::wstring& line)
+    {
+        if (m_console)
+            m_console.Write(line + L"\r\n");
+        m_lines.push_back(line);
+    }
+
     Host& m_host;
     bool m_quiet;
+    bool m_failed = false;
     ConsoleOutput m_console;
     std::vector<std::wstring> m_lines;
 };
@@ -129,20 +142,40 @@ int ChangeFolders(const CommandLine& command, Report& report)
     }
     const size_t count = command.paths.size();
     size_t failed = 0;
+    size_t leftAlone = 0;
     for (const FolderText& folder : command.paths)
     {
         std::wstring line = RefusalLine(folder.Path(), CheckPath(folder), PathRole::Folder);
-        if (line.empty())
-            line = ResultLine(folder.Path(), apply ? ApplyFolderIcon(folder, command.icon)
-                                                   : RemoveFolderIcon(folder));
         if (!line.empty())
+        {
+            report.Failure(line);
+            ++failed;
+            continue;
+        }
+        // Only what Tessaline put in: batch mode shows no preview of the icon it would take away.
+        const IconResult result = apply ? ApplyFolderIcon(folder, command.icon)
+                                        : RemoveFolderIcon(folder, RemoveScope::TessalinesOnly);
+        line = ResultLine(folder.Path(), result);
+        if (result.status == IconStatus::NotTessalines)
+        {
+            report.LeftAlone(line);
+            ++leftAlone;
+        }
+        else if (!line.empty())
         {
             report.Failure(line);
             ++failed;
         }
     }
-    return report.Finish(DecimalText(failed) + L" of " + DecimalText(count) +
-                         L" folders could not be changed.");
+    std::wstring summary;
+    if (failed != 0)
+        summary =
+            DecimalText(failed) + L" of " + DecimalText(count) + L" folders could not be changed.";
+    if (leftAlone != 0)
+        summary += std::wstring(summary.empty() ? L"" : L" ") + DecimalText(leftAlone) + L" of " +
+                   DecimalText(count) + (leftAlone == 1 ? L" folders was" : L" folders were") +
+                   L" left alone.";
+    return report.Finish(summary);
 }
 } // namespace
 

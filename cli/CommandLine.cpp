@@ -153,11 +153,12 @@ std::wstring UsageText()
            L"\r\n"
            L"  tessaline [FOLDER] [ICON]        the window, with the boxes filled\r\n"
            L"  tessaline /apply ICON FOLDER...  gives each folder the icon\r\n"
-           L"  tessaline /remove FOLDER...      takes each folder's icon away\r\n"
+           L"  tessaline /remove FOLDER...      takes away the icon that Tessaline gave each\r\n"
+           L"                                   folder; others are left alone and listed\r\n"
            L"  tessaline /register              puts \"Change folder icon...\" into the menu\r\n"
            L"                                   of every folder, for this user\r\n"
            L"  tessaline /unregister            takes it out again\r\n"
            L"  /quiet                           no message box; /? this text\r\n"
            L"\r\n"
-           L"Exit code: 0 all done, 1 something failed, 2 a wrong command line.\r\n";
+           L"Exit code: 0 nothing failed, 1 something failed, 2 a wrong command line.\r\n";
 }

@@ -455,6 +455,13 @@ TEST_F(EndToEndFolders, BatchRemoveTakesEachFolderOnceAndBringsBackASetAsideIcon
     EXPECT_EQ(remove.WaitForExit(&output), 0u) << output;
     EXPECT_EQ(output, "");
     EXPECT_EQ(ReadFileBytes(Ini()), foreign);
+
+    // Batch mode takes away only what Tessaline put in: the folder is listed, and nothing failed.
+    const std::wstring leftAlone = target + L": left alone: its icon was not set by Tessaline";
+    Driver again(Driver::Batch::Output, L"/remove Photos", folder.Path());
+    EXPECT_EQ(again.WaitForExit(&output), 0u);
+    EXPECT_EQ(output, Narrow(leftAlone) + "\r\n1 of 1 folders was left alone.\r\n");
+    EXPECT_EQ(ReadFileBytes(Ini()), foreign);
 }
 
 TEST_F(EndToEndFolders, WithoutAConsoleBatchModeSumsUpInOneMessageBoxUnlessQuiet)

@@ -1,0 +1,44 @@
+// Batch mode's report without a console to write to: one message box at the end, through the
+// host seam, on real folders.
+
+#include "cli/Batch.h"
+#include "support/FakeHost.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace
+{
+TEST(BatchTest, WithoutAConsoleFoldersLeftAloneAreNamedInAnInformationBox)
+{
+    TempFolder temp;
+    const std::wstring foreign = temp.MakeFolder(L"Foreign");
+    const std::string ini = "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,3\r\n";
+    temp.WriteFile(L"Foreign\\desktop.ini", ini);
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    FakeHost host;
+    const int leftAlone = RunBatch(ParseCommandLine({L"/remove", foreign}), host);
+    const int failed = RunBatch(ParseCommandLine({L"/remove", temp / L"gone", foreign}), host);
+    SetStdHandle(STD_OUTPUT_HANDLE, out);
+
+    const std::wstring line = foreign + L": left alone: its icon was not set by Tessaline";
+    EXPECT_EQ(leftAlone, kExitDone) << "nothing failed";
+    EXPECT_EQ(failed, kExitFailed);
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[0].text, L"1 of 1 folders was left alone.\r\n\r\n" + line);
+    EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    const std::wstring& both = host.messages[1].text;
+    EXPECT_EQ(both.rfind(L"1 of 2 folders could not be changed. 1 of 2 folders was left alone."
+                         L"\r\n\r\n" +
+                             temp / L"gone: not found",
+                         0),
+              0u)
+        << ::testing::PrintToString(both);
+    EXPECT_EQ(both.substr(both.size() - line.size()), line);
+    EXPECT_EQ(host.messages[1].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(ReadFileBytes(foreign + L"\\desktop.ini"), ini);
+}
+} // namespace
