@@ -1,6 +1,7 @@
 // Tessaline: gives a folder a custom icon in the Windows shell, and takes it away again.
 
 #include "cli/Batch.h"
+#include "runtime/DllSearch.h"
 #include "ui/SystemHost.h"
 #include "ui/main/frmMain.h"
 
@@ -8,6 +9,7 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    RestrictDllSearch();
     // Relative paths are made full here, against the directory the program started in.
     CommandLine command = ParseCommandLine(ProcessArguments());
     if (command.action != CommandAction::OpenWindow)

@@ -139,8 +139,7 @@ std::vector<size_t> TakeOutBlocks(Lines& lines, Memory& memory)
         memory.folderNotReadOnly |= std::any_of(first, lines.begin() + end, [](const IniLine& l) {
             return IsComment(l, kFolderNotReadOnly);
         });
-        const auto kept = std::stable_partition(first, lines.begin() + end,
-                                                [](const IniLine& l) { return !IsTessalines(l); });
+        const auto kept = std::remove_if(first, lines.begin() + end, IsTessalines);
         const size_t keptCount = kept - first;
         lines.erase(kept, lines.begin() + end);
         if (keptCount == 0 && begin > 0 && IsShellSection(lines[begin - 1]) &&
@@ -163,16 +162,6 @@ bool HoldsOnlyTessalinesLines(const Lines& lines)
     });
 }
 
-// The comments that remember what this apply changed beyond the block.
-std::vector<std::wstring> MemoryLines(const Memory& memory)
-{
-    std::vector<std::wstring> texts;
-    if (memory.wasAnsi)
-        texts.emplace_back(kWasAnsi);
-    if (memory.folderNotReadOnly)
-        texts.emplace_back(kFolderNotReadOnly);
-    return texts;
-}
 } // namespace
 
 std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon,
@@ -188,7 +177,7 @@ std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon
     // A block found keeps what the first apply saw; the marks are the user's from then.
     if (!memory.blocks)
         memory.folderNotReadOnly = !folderReadOnly;
-    std::vector<std::wstring> texts = IconBlock(icon);
+    const std::vector<std::wstring> texts = IconBlock(icon);
     if (!std::all_of(texts.begin(), texts.end(),
                      [&](const std::wstring& text) { return ini.CanHold(text); }))
     {
@@ -196,11 +185,14 @@ std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon
         ini.ToUtf16();
     }
     memory.wasAnsi &= ini.IsUtf16();
-    const std::vector<std::wstring> remembered = MemoryLines(memory);
-    texts.insert(texts.end() - 1, remembered.begin(), remembered.end());
     Lines block;
     for (const std::wstring& text : texts)
         block.push_back(ini.NewLine(text));
+    // Above the product's comment, which closes the block.
+    if (memory.folderNotReadOnly)
+        block.insert(block.end() - 1, ini.NewLine(std::wstring(kFolderNotReadOnly)));
+    if (memory.wasAnsi)
+        block.insert(block.end() - 1, ini.NewLine(std::wstring(kWasAnsi)));
 
     const size_t header = ShellSection(lines);
     const size_t end = header < lines.size() ? NextSection(lines, header + 1) : header;

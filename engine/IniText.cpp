@@ -178,13 +178,12 @@ void IniText::ToAnsiWhereExact()
 {
     if (!m_utf16)
         return;
-    std::vector<std::string> ansi(m_lines.size());
-    for (size_t i = 0; i < m_lines.size(); ++i)
-        if (!ToAnsiExactly(m_lines[i].text, ansi[i]))
+    std::vector<IniLine> lines = m_lines;
+    for (IniLine& line : lines)
+        if (!ToAnsiExactly(line.text, line.bytes))
             return;
     m_utf16 = false;
-    for (size_t i = 0; i < m_lines.size(); ++i)
-        m_lines[i].bytes = std::move(ansi[i]);
+    m_lines = std::move(lines);
 }
 
 std::string IniText::Encode(const std::wstring& text) const

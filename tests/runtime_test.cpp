@@ -1,6 +1,7 @@
 // The forms layer and runtime services, on real windows and real files under Wine.
 
 #include "runtime/DecimalText.h"
+#include "runtime/DllSearch.h"
 #include "runtime/Error.h"
 #include "runtime/ErrorBoundary.h"
 #include "runtime/Form.h"
@@ -8,8 +9,11 @@
 #include "runtime/Twips.h"
 #include "runtime/Version.h"
 #include "support/FakeHost.h"
+#include "support/IconLibrary.h"
 #include "support/TempFolder.h"
 #include "support/Windows.h"
+
+#include <delayimp.h>
 
 #include <gtest/gtest.h>
 
@@ -283,5 +287,99 @@ TEST(Forms, ModalWindowDisablesItsOwnerUntilClosedAndLoadsAgainEachTime)
         EXPECT_EQ(modal.loadCount, round);
     }
     EXPECT_EQ(modal.initializeCount, 1);
+}
+
+// The delay-load helper's call through its notification hook, as it makes it before a load.
+HMODULE AskDelayLoadHook(unsigned notification, const char* dll)
+{
+    if (__pfnDliNotifyHook2 == nullptr)
+    {
+        ADD_FAILURE() << "no hook: the helper's default";
+        return nullptr;
+    }
+    DelayLoadInfo info{};
+    info.cb = sizeof info;
+    info.szDll = dll;
+    return reinterpret_cast<HMODULE>(__pfnDliNotifyHook2(notification, &info));
+}
+
+std::wstring Wide(const char* ascii)
+{
+    return std::wstring(ascii, ascii + strlen(ascii));
+}
+
+std::wstring FolderOf(HMODULE module)
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(module, path, MAX_PATH);
+    *wcsrchr(path, L'\\') = L'\0';
+    return path;
+}
+
+TEST(DllSearch, TheDelayLoadHookLoadsFromTheSystemFolderBeforeALoadOnly)
+{
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    for (unsigned notification :
+         {dliStartProcessing, dliNotePreLoadLibrary, dliNotePreGetProcAddress, dliFailLoadLib,
+          dliFailGetProc, dliNoteEndProcessing})
+    {
+        HMODULE module = AskDelayLoadHook(notification, "psapi.dll");
+        EXPECT_EQ(module != nullptr, notification == dliNotePreLoadLibrary) << notification;
+        if (module != nullptr)
+        {
+            EXPECT_EQ(lstrcmpiW(FolderOf(module).c_str(), system), 0) << FolderOf(module);
+            FreeLibrary(module);
+        }
+    }
+}
+
+// Wine loads its own DLL for a system DLL's name wherever another is planted, so the planted DLL
+// has a name no system DLL has. Wine also keeps searching the current folder after
+// SetDllDirectoryW(L"") and reads an empty DLL directory back as one never set: what shows here
+// is the search under SetDefaultDllDirectories, and that a directory set before is replaced.
+TEST(DllSearch, NeitherTheCurrentFolderNorTheExesFolderIsSearched)
+{
+    TempFolder current;
+    const std::wstring exeFolder = FolderOf(nullptr);
+    const struct
+    {
+        std::wstring folder;
+        const char* name;
+    } places[] = {{current.Path(), "tessaline_planted_current.dll"},
+                  {exeFolder, "tessaline_planted_exe.dll"}};
+    wchar_t startFolder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, startFolder);
+    const struct Cleanup
+    {
+        std::function<void()> run;
+        ~Cleanup() { run(); }
+    } cleanup{[&] {
+        SetCurrentDirectoryW(startFolder);
+        for (const auto& place : places)
+            DeleteFileW((place.folder + L"\\" + Wide(place.name)).c_str());
+    }};
+    ASSERT_TRUE(SetCurrentDirectoryW(current.Path().c_str()));
+    for (const auto& place : places)
+    {
+        const std::wstring name = Wide(place.name);
+        ASSERT_TRUE(
+            CopyFileW(IconLibraryPath().c_str(), (place.folder + L"\\" + name).c_str(), FALSE));
+        HMODULE planted = LoadLibraryW(name.c_str());
+        ASSERT_NE(planted, nullptr) << place.name << " is found before the search is restricted";
+        FreeLibrary(planted);
+        EXPECT_EQ(AskDelayLoadHook(dliNotePreLoadLibrary, place.name), nullptr) << place.name;
+    }
+    ASSERT_TRUE(SetDllDirectoryW(exeFolder.c_str()));
+    RestrictDllSearch();
+    for (const auto& place : places)
+    {
+        SetLastError(0xdeadbeef);
+        EXPECT_EQ(LoadLibraryW(Wide(place.name).c_str()), nullptr) << place.name;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    }
+    wchar_t directory[MAX_PATH] = L"unread";
+    EXPECT_EQ(GetDllDirectoryW(MAX_PATH, directory), 0u);
+    EXPECT_STREQ(directory, L"");
 }
 } // namespace
