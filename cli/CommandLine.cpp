@@ -65,22 +65,26 @@ CommandLine QuoteInside(const std::wstring& argument)
     return Wrong(problem);
 }
 
-// Each folder once: the second Remove of a folder would take away the icon that the first
-// brought back.
-std::vector<FolderText> EachOnce(const std::vector<std::wstring>& texts)
+using Texts = std::vector<std::wstring>;
+
+// The texts read as coming from outside. With eachOnce a folder named again (compared as full
+// paths, without regard to case) is dropped: a second Remove of a folder would take away the icon
+// that the first brought back.
+std::vector<FolderText> ReadPaths(Texts::const_iterator first, Texts::const_iterator last,
+                                  bool eachOnce)
 {
-    std::vector<FolderText> folders;
-    std::vector<std::wstring> seen;
-    for (const std::wstring& text : texts)
+    std::vector<FolderText> paths;
+    Texts seen;
+    for (; first != last; ++first)
     {
-        FolderText folder = FolderText::FromOutside(text);
-        std::wstring key = CaselessPath(folder.Full());
-        if (std::find(seen.begin(), seen.end(), key) != seen.end())
+        FolderText path = FolderText::FromOutside(*first);
+        std::wstring key = CaselessPath(path.Full());
+        if (eachOnce && std::find(seen.begin(), seen.end(), key) != seen.end())
             continue;
         seen.push_back(std::move(key));
-        folders.push_back(std::move(folder));
+        paths.push_back(std::move(path));
     }
-    return folders;
+    return paths;
 }
 } // namespace
 
@@ -89,7 +93,7 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
     CommandLine command;
     const Switch* chosen = nullptr;
     bool usage = false;
-    std::vector<std::wstring> texts;
+    Texts texts;
     for (const std::wstring& argument : arguments)
     {
         if (argument.empty() || (argument[0] != L'/' && argument[0] != L'-'))
@@ -119,21 +123,18 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
         command.action = CommandAction::ShowUsage;
         return command;
     }
-    if (chosen == nullptr)
+    auto paths = texts.cbegin();
+    if (chosen == nullptr && command.quiet)
+        return Wrong(L"/quiet goes with /apply, /remove, /register or /unregister.");
+    if (chosen != nullptr)
     {
-        if (command.quiet)
-            return Wrong(L"/quiet goes with /apply, /remove, /register or /unregister.");
-        for (const std::wstring& text : texts)
-            command.paths.push_back(FolderText::FromOutside(text));
-        return command;
+        command.action = chosen->action;
+        if (!PathCountFits(command.action, texts.size()))
+            return Wrong(L"/" + std::wstring(chosen->name) + L" takes " + chosen->paths + L".");
+        if (command.action == CommandAction::Apply)
+            command.icon = FullIconText(*paths++);
     }
-    command.action = chosen->action;
-    if (!PathCountFits(command.action, texts.size()))
-        return Wrong(L"/" + std::wstring(chosen->name) + L" takes " + chosen->paths + L".");
-    auto folders = texts.begin();
-    if (command.action == CommandAction::Apply)
-        command.icon = FullIconText(*folders++);
-    command.paths = EachOnce(std::vector<std::wstring>(folders, texts.end()));
+    command.paths = ReadPaths(paths, texts.cend(), chosen != nullptr);
     return command;
 }
 

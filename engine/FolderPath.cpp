@@ -4,6 +4,7 @@
 #include "runtime/AsciiText.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace
 {
@@ -42,38 +43,15 @@ bool IsFullPath(const std::wstring& text)
 }
 
 // The parts of a path between its backslashes.
-size_t PartCount(const std::wstring& path)
+size_t PartCount(std::wstring_view path)
 {
     return 1 + static_cast<size_t>(std::count(path.begin(), path.end(), L'\\'));
 }
 
-// What a path made full names. The system resolves "..", "." and "/" first, except after "\\?\"
-// and "\\.\", which hand a path to the system as it is and are read here past that prefix.
-FolderKind KindOfFull(std::wstring full)
+// What a UNC path names by the parts after its leading "\\": "server", "server\share", or more.
+FolderKind UncKind(std::wstring_view rest)
 {
-    while (full.size() > 1 && full.back() == L'\\')
-        full.pop_back();
-    if (full.size() >= 4 && full.compare(0, 2, L"\\\\") == 0 &&
-        (full[2] == L'?' || full[2] == L'.') && full[3] == L'\\')
-    {
-        const std::wstring rest = full.substr(4);
-        if (rest.size() >= 3 && SameAsciiText(std::wstring_view(rest).substr(0, 3), L"UNC") &&
-            (rest.size() == 3 || rest[3] == L'\\'))
-            return KindOfFull(L"\\" + rest.substr(3));
-        // A drive ("C:") or a volume ("Volume{...}"): its first part alone is its root.
-        if (rest.empty())
-            return FolderKind::Relative;
-        return PartCount(rest) == 1 ? FolderKind::DriveRoot : FolderKind::Folder;
-    }
-    if (full.size() >= 2 && full[1] == L':' && IsDriveLetter(full[0]))
-    {
-        if (full.size() == 2)
-            return FolderKind::DriveRoot;
-        return full[2] == L'\\' ? FolderKind::Folder : FolderKind::Relative;
-    }
-    if (full.compare(0, 2, L"\\\\") != 0)
-        return FolderKind::Relative;
-    switch (PartCount(full.substr(2)))
+    switch (PartCount(rest))
     {
     case 1:
         return FolderKind::ServerOnly;
@@ -82,6 +60,30 @@ FolderKind KindOfFull(std::wstring full)
     default:
         return FolderKind::Folder;
     }
+}
+
+// What a path made full names. The system resolves "..", "." and "/" first, except after "\\?\"
+// and "\\.\", which hand a path to the system as it is and are read here past that prefix.
+FolderKind KindOfFull(std::wstring_view full)
+{
+    while (full.size() > 1 && full.back() == L'\\')
+        full.remove_suffix(1);
+    const bool unc = full.substr(0, 2) == L"\\\\";
+    if (unc && full.size() >= 4 && (full[2] == L'?' || full[2] == L'.') && full[3] == L'\\')
+    {
+        const std::wstring_view rest = full.substr(4);
+        if (SameAsciiText(rest.substr(0, 4), L"UNC\\"))
+            return UncKind(rest.substr(4));
+        // A drive ("C:") or a volume ("Volume{...}"): its first part alone is its root.
+        return PartCount(rest) == 1 ? FolderKind::DriveRoot : FolderKind::Folder;
+    }
+    if (full.size() >= 2 && full[1] == L':' && IsDriveLetter(full[0]))
+    {
+        if (full.size() == 2)
+            return FolderKind::DriveRoot;
+        return full[2] == L'\\' ? FolderKind::Folder : FolderKind::Relative;
+    }
+    return unc ? UncKind(full.substr(2)) : FolderKind::Relative;
 }
 } // namespace
 

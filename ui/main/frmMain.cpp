@@ -277,12 +277,12 @@ void frmMain::OpenPaths(const std::vector<FolderText>& paths, ExtraPaths extras)
     std::vector<std::wstring> files, refusals;
     for (const FolderText& given : paths)
     {
-        const FolderText path = IsShortcut(given.Path())
-                                    ? FolderText::FromOutside(ShortcutTarget(given.Path()))
-                                    : given;
+        FolderText path = IsShortcut(given.Path())
+                              ? FolderText::FromOutside(ShortcutTarget(given.Path()))
+                              : given;
         const PathCheck check = CheckPath(path);
         if (check.kind == PathKind::Folder || check.kind == PathKind::DriveRoot)
-            folders.push_back(path);
+            folders.push_back(std::move(path));
         else if (check.kind == PathKind::File)
             files.push_back(path.Path());
         else
