@@ -351,15 +351,6 @@ TEST_F(EndToEndFolders, DropsFillTheBoxesAsThePickerAndTheOpenDialogDo)
     app.Settle();
     EXPECT_EQ(app.Text(app.Control(frmMain::txtFolder)), L"");
     EXPECT_EQ(app.Text(app.Control(frmMain::txtIcon)), icon) << "the icon box is untouched";
-
-    // A share's root, whether the share is there or not.
-    app.SetText(frmMain::txtFolder, target);
-    app.Drop({L"\\\\srv\\share"});
-    box = app.WaitForMessageBox();
-    EXPECT_EQ(box.text, L"Please choose folder to change icon");
-    app.PressOk(box.hwnd);
-    app.Settle();
-    EXPECT_EQ(app.Text(app.Control(frmMain::txtFolder)), L"");
 }
 
 TEST_F(EndToEndFolders, ArgumentsInEitherOrderFillTheBoxesAndWhatCantBeUsedIsNamed)
