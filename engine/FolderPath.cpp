@@ -1,6 +1,5 @@
 #include "engine/FolderPath.h"
 
-#include "engine/ShellNotify.h"
 #include "runtime/AsciiText.h"
 
 #include <algorithm>
@@ -40,6 +39,14 @@ bool IsFullPath(const std::wstring& text)
         return false;
     const size_t share = text.find_first_of(L"\\/", 2);
     return share != std::wstring::npos && share + 1 < text.size() && !IsSeparator(text[share + 1]);
+}
+
+// Without trailing backslashes, but the one after a drive ("C:\", "\\?\C:\"): it names the root.
+std::wstring Trimmed(std::wstring full)
+{
+    while (full.size() > 1 && full.back() == L'\\' && full[full.size() - 2] != L':')
+        full.pop_back();
+    return full;
 }
 
 // The parts of a path between its backslashes.
@@ -91,7 +98,7 @@ FolderText::FolderText(const std::wstring& text, bool typed) : m_text(text), m_t
 {
     if (text.empty())
         return;
-    m_full = IsDriveAlone(text) ? text + L"\\" : ShellFolderPath(SystemFullPath(text));
+    m_full = IsDriveAlone(text) ? text + L"\\" : Trimmed(SystemFullPath(text));
     if (HasControlCharacter(text))
         m_kind = FolderKind::ControlCharacter;
     else if (IsDriveAlone(text))

@@ -41,8 +41,8 @@ class FolderText
     // backslash), a text from outside as its full path.
     const std::wstring& Path() const { return m_typed ? m_text : m_full; }
     // The full path as the system makes it ("." and ".." resolved, "/" read as "\"), without
-    // trailing backslashes but a drive root's own ("C:\"); "C:" alone is "C:\". For a text the
-    // system can't make full, the text as it came.
+    // trailing backslashes but a drive root's own ("C:\", "\\?\C:\"); "C:" alone is "C:\". For
+    // a text the system can't make full, the text as it came.
     const std::wstring& Full() const { return m_full; }
     FolderKind Kind() const { return m_kind; }
     // A drive's or a share's root, which takes no folder icon.
