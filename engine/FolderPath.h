@@ -14,8 +14,8 @@ constexpr size_t kMaxPathLength = MAX_PATH - 1 - 12;
 
 enum class FolderKind
 {
-    Folder, // a full path below a drive's or a share's root; whether it exists is not asked
-    Empty,  // no text
+    Folder,           // a full path below a root; what is there (if anything) is not asked
+    Empty,            // no text
     ControlCharacter, // a tab, a line break or another character below U+0020
     Relative,         // typed "Photos", "D:Photos", "\Photos": would depend on the current folder
     ServerOnly,       // "\\server" without a share
@@ -31,7 +31,8 @@ class FolderText
     // The folder box's text, used as typed: it must be a full path. Windows limits its length.
     static FolderText Typed(const std::wstring& text);
     // A text from outside the box (a drop, an argument, batch mode): made full against the
-    // current drive and folder, and held to kMaxPathLength.
+    // current drive and folder, and held to kMaxPathLength. A drop or the window's argument may
+    // name a file: CheckPath tells.
     static FolderText FromOutside(const std::wstring& text);
 
     // The text as it came.
