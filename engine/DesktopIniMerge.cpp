@@ -68,18 +68,36 @@ size_t NextSection(const Lines& lines, size_t from)
     return std::find_if(lines.begin() + from, lines.end(), IsSection) - lines.begin();
 }
 
-bool IsBlockStart(const IniLine& line)
+// The comments of the block, made once: every line of a file is tested against them.
+const std::vector<std::wstring>& BlockComments()
 {
-    return IsComment(line, IconBlock(IconEntry()).front());
+    static const std::vector<std::wstring> comments = [] {
+        std::vector<std::wstring> block = IconBlock(IconEntry());
+        block.erase(std::remove_if(block.begin(), block.end(),
+                                   [](const std::wstring& text) {
+                                       return KindOf(text) != IniLineKind::Comment;
+                                   }),
+                    block.end());
+        block.pop_back(); // the product's comment, with its version
+        block.emplace_back(kWasAnsi);
+        block.emplace_back(kFolderNotReadOnly);
+        return block;
+    }();
+    return comments;
 }
 
-// The product's comment, of any version.
+bool IsBlockStart(const IniLine& line)
+{
+    return IsComment(line, BlockComments().front());
+}
+
+// The product's comment, of any version, or with its version lost.
 bool IsBlockEnd(const IniLine& line)
 {
     const std::wstring text = TrimBlanks(line.text);
-    return text.size() > kProductComment.size() &&
-           SameAsciiText(std::wstring_view(text).substr(0, kProductComment.size()),
-                         kProductComment);
+    static const std::wstring product = TrimBlanks(std::wstring(kProductComment));
+    return text.size() >= product.size() &&
+           SameAsciiText(std::wstring_view(text).substr(0, product.size()), product);
 }
 
 // Inside a block: its comments, blank lines and icon keys are Tessaline's, whatever their shape.
@@ -96,10 +114,9 @@ bool IsTessalines(const IniLine& line)
     case IniLineKind::Comment:
         break;
     }
-    if (IsBlockEnd(line) || IsComment(line, kWasAnsi) || IsComment(line, kFolderNotReadOnly))
-        return true;
-    const std::vector<std::wstring> block = IconBlock(IconEntry());
-    return std::any_of(block.begin(), block.end(),
+    const std::vector<std::wstring>& comments = BlockComments();
+    return IsBlockEnd(line) ||
+           std::any_of(comments.begin(), comments.end(),
                        [&](const std::wstring& ours) { return IsComment(line, ours); });
 }
 
@@ -117,6 +134,8 @@ bool FindBlock(const Lines& lines, size_t from, size_t& begin, size_t& end)
                 ++end;
                 return true;
             }
+        // No block ends in this section: none that starts later in it does either.
+        begin = end - 1;
     }
     return false;
 }
@@ -148,6 +167,9 @@ std::vector<size_t> TakeOutBlocks(Lines& lines, Memory& memory)
             lines.erase(lines.begin() + --begin);
             if (tookEnding && begin > 0)
                 lines[begin - 1].ending.clear();
+            // A block before this one in the section was where the header's section now ends.
+            for (size_t& place : places)
+                place -= place > begin ? 1 : 0;
         }
         places.push_back(begin);
         begin += keptCount;
@@ -237,14 +259,19 @@ RemovedIni RemovedDesktopIni(const std::string& existing)
     removed.tessalines = memory.blocks;
     removed.folderReadOnly = !memory.folderNotReadOnly;
     const size_t setAsideSize = ini.Encode(std::wstring(kSetAside)).size();
-    // Only what a block set aside comes back: a ";TESL:" line elsewhere is someone's comment.
+    // Only what a block set aside comes back, once: a ";TESL:" line elsewhere is someone's comment.
+    size_t restored = 0;
     for (size_t place : places)
-        for (size_t i = place; i < NextSection(lines, place); ++i)
+    {
+        const size_t end = NextSection(lines, place);
+        for (size_t i = std::max(place, restored); i < end; ++i)
             if (StartsWith(lines[i].text, kSetAside))
             {
                 lines[i].text.erase(0, kSetAside.size());
                 lines[i].bytes.erase(0, setAsideSize);
             }
+        restored = end;
+    }
 
     const size_t header = ShellSection(lines);
     if (!memory.blocks && header < lines.size())

@@ -520,13 +520,14 @@ size_t TessalineLines(const std::string& bytes)
 }
 
 // Tessaline's block, changed as people and Windows' folder Properties change it: a line added
-// inside it, a blank line dropped, a key re-cased, re-spaced, rewritten or deleted. The bytes are
+// inside it, a blank line dropped, a key re-cased, re-spaced, rewritten or deleted, the version
+// lost from its last line, the whole block pasted twice. The bytes are
 // ASCII or UTF-16 as the file is; returns whether the added line is there.
 bool EditBlock(std::string& bytes, unsigned edit, unsigned at)
 {
     const bool utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0;
     std::wstring text = DecodedText(bytes);
-    const size_t first = text.find(L";for Windows 7/8/8.1"), last = text.find(L"; TESL (");
+    const size_t last = text.find(L"; TESL ("), first = text.rfind(L";for Windows 7/8/8.1", last);
     std::vector<size_t> starts; // of the lines between the first and the last of the block
     for (size_t i = first; i + 1 < last; ++i)
         if (text[i] == L'\n' || (text[i] == L'\r' && text[i + 1] != L'\n'))
@@ -536,21 +537,28 @@ bool EditBlock(std::string& bytes, unsigned edit, unsigned at)
     const size_t next = lineEnd + (text.compare(lineEnd, 2, L"\r\n") == 0 ? 2 : 1);
     const std::wstring content = text.substr(line, lineEnd - line);
     const bool isKey = content.compare(0, 4, L"Icon") == 0;
-    if (edit % 6 == 0)
+    if (edit % 8 == 0)
         text.insert(line, L"Added=1\r\n");
-    else if (edit % 6 == 1 && content.empty())
+    else if (edit % 8 == 1 && content.empty())
         text.erase(line, next - line);
-    else if (edit % 6 == 2 && isKey)
+    else if (edit % 8 == 2 && isKey)
         text.replace(line, 4, L"iCON");
-    else if (edit % 6 == 3 && isKey)
+    else if (edit % 8 == 3 && isKey)
         text.replace(line + content.find(L'='), 1, L" = ");
-    else if (edit % 6 == 4 && isKey)
+    else if (edit % 8 == 4 && isKey)
         text.replace(line + content.find(L'=') + 1, lineEnd - line - content.find(L'=') - 1,
                      L"C:\\props.ico");
-    else if (edit % 6 == 5 && isKey)
+    else if (edit % 8 == 5 && isKey)
         text.erase(line, next - line);
+    else if (edit % 8 == 6) // the version lost from the last line
+        text.erase(last + 18, text.find_first_of(L"\r\n", last) - last - 18);
+    else if (edit % 8 == 7) // the whole block pasted twice
+    {
+        const size_t end = std::min(text.find_first_of(L"\r\n", last), text.size());
+        text.insert(first, text.substr(first, end - first) + L"\r\n");
+    }
     bytes = utf16 ? "\xFF\xFE" + ToUtf16Le(text) : std::string(text.begin(), text.end());
-    return edit % 6 == 0;
+    return edit % 8 == 0;
 }
 
 // Random mixes of sections, keys, comments, blank lines and line endings, in ANSI and UTF-16,

@@ -1,7 +1,10 @@
 // Figures to compare between runs, one a line with its unit. Not a test: nothing here fails on
 // a slow machine. Run by scripts/measure under Wine.
 
+#include "engine/DesktopIniMerge.h"
 #include "engine/FolderIcon.h"
+#include "engine/IconEntry.h"
+#include "engine/IniText.h"
 #include "support/FakeHost.h"
 #include "support/IconFile.h"
 #include "support/IconLibrary.h"
@@ -15,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -338,10 +342,32 @@ void ResourceFigures()
 }
 } // namespace
 
+// The merge on files of the most a settings file may hold, shaped to make a careless search slow:
+// lines that each open a block none closes, and one block followed by lines only.
+void MergeFigures()
+{
+    const IconEntry icon = MakeIconEntry(FolderText::Typed(L"D:\\Photos"), L"D:\\Icons\\star.ico");
+    const std::string block = AppliedDesktopIni("[.ShellClassInfo]\r\nInfoTip=x\r\n", icon, true);
+    const std::pair<const char*, std::string> files[] = {
+        {"unclosed block starts", "[.ShellClassInfo]\r\n"}, {"one block, then lines", block}};
+    for (auto [what, bytes] : files)
+    {
+        const char* const filler = bytes == block ? "k\r\n" : ";for Windows 7/8/8.1\r\n";
+        while (bytes.size() + std::strlen(filler) <= kMaxIniBytes)
+            bytes += filler;
+        const double start = Now();
+        const std::string applied = AppliedDesktopIni(bytes, icon, true);
+        RemovedDesktopIni(applied);
+        std::printf("merge of a 64 KB desktop.ini, %s: apply and remove %.1f ms\n", what,
+                    Now() - start);
+    }
+}
+
 int main()
 {
     StartUpFigures();
     ApplyFigures();
+    MergeFigures();
     ResourceFigures();
     return 0;
 }
