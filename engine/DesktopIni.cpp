@@ -17,10 +17,10 @@ std::vector<std::wstring> IconBlock(const IconEntry& icon)
 {
     // Windows 7 and later read IconResource; XP reads IconFile and IconIndex.
     return {
-        L";for Windows 7/8/8.1",
+        std::wstring(kWindows7Comment),
         L"IconResource=" + icon.resource,
         L"",
-        L";for Windows XP",
+        std::wstring(kWindowsXpComment),
         L"IconFile=" + icon.file,
         L"IconIndex=" + icon.index,
         L"",

@@ -11,6 +11,9 @@
 inline constexpr std::wstring_view kShellSection = L".ShellClassInfo";
 // The start of the comment that closes Tessaline's lines; the version follows it.
 inline constexpr std::wstring_view kProductComment = L"; TESL (Tessaline) ";
+// The comments that head the keys for each Windows version; the first opens Tessaline's lines.
+inline constexpr std::wstring_view kWindows7Comment = L";for Windows 7/8/8.1";
+inline constexpr std::wstring_view kWindowsXpComment = L";for Windows XP";
 
 // Folder text + "\desktop.ini". The backslash is appended always, also after one that the text
 // already ends in: "C:\x\" gives "C:\x\\desktop.ini", which Windows resolves like a single one.

@@ -68,34 +68,20 @@ size_t NextSection(const Lines& lines, size_t from)
     return std::find_if(lines.begin() + from, lines.end(), IsSection) - lines.begin();
 }
 
-// The comments of the block, made once: every line of a file is tested against them.
-const std::vector<std::wstring>& BlockComments()
-{
-    static const std::vector<std::wstring> comments = [] {
-        std::vector<std::wstring> block = IconBlock(IconEntry());
-        block.erase(std::remove_if(block.begin(), block.end(),
-                                   [](const std::wstring& text) {
-                                       return KindOf(text) != IniLineKind::Comment;
-                                   }),
-                    block.end());
-        block.pop_back(); // the product's comment, with its version
-        block.emplace_back(kWasAnsi);
-        block.emplace_back(kFolderNotReadOnly);
-        return block;
-    }();
-    return comments;
-}
+// The comments inside a block but its last line, which carries a version.
+constexpr std::wstring_view kBlockComments[] = {kWindows7Comment, kWindowsXpComment, kWasAnsi,
+                                                kFolderNotReadOnly};
 
 bool IsBlockStart(const IniLine& line)
 {
-    return IsComment(line, BlockComments().front());
+    return IsComment(line, kWindows7Comment);
 }
 
 // The product's comment, of any version, or with its version lost.
 bool IsBlockEnd(const IniLine& line)
 {
     const std::wstring text = TrimBlanks(line.text);
-    static const std::wstring product = TrimBlanks(std::wstring(kProductComment));
+    const std::wstring_view product = kProductComment.substr(0, kProductComment.size() - 1);
     return text.size() >= product.size() &&
            SameAsciiText(std::wstring_view(text).substr(0, product.size()), product);
 }
@@ -114,10 +100,9 @@ bool IsTessalines(const IniLine& line)
     case IniLineKind::Comment:
         break;
     }
-    const std::vector<std::wstring>& comments = BlockComments();
     return IsBlockEnd(line) ||
-           std::any_of(comments.begin(), comments.end(),
-                       [&](const std::wstring& ours) { return IsComment(line, ours); });
+           std::any_of(std::begin(kBlockComments), std::end(kBlockComments),
+                       [&](std::wstring_view ours) { return IsComment(line, ours); });
 }
 
 // The lines [begin, end) of the first block at or after from, within one section; none when
