@@ -5,6 +5,7 @@
 #include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
 #include "engine/PathCheck.h"
+#include "runtime/AsciiText.h"
 #include "runtime/DecimalText.h"
 #include "runtime/Host.h"
 
@@ -110,22 +111,29 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
 
 // Empty when the icon can serve, otherwise the line that says why not. The window's own rules
 // decide what the text names (its path is full: the folder does not matter); a plain path must
-// name a file here, where the window writes it as given.
+// name a file here, where the window writes it as given, and any file but an ".ico" must hold an
+// icon, as the window's "..." takes it as "path,0".
 std::wstring IconRefusal(const std::wstring& icon)
 {
     const FolderText here = FolderText::FromOutside(L".");
-    const IconEntry entry = MakeIconEntry(here, icon);
-    if (entry.problem != IconProblem::None)
+    const bool indexed = SplitIconText(icon).kind != IndexKind::None;
+    if (!indexed)
     {
-        IconResult refused;
-        refused.status = IconStatus::IconRefused;
-        refused.path = icon;
-        refused.problem = entry.problem;
-        refused.iconCount = entry.iconCount;
-        return ApplyMessage(refused, L"").text;
+        const std::wstring file = IconTextLocation(here, icon).path;
+        std::wstring refusal =
+            RefusalLine(file, CheckPath(FolderText::FromOutside(file)), PathRole::Icon);
+        if (!refusal.empty() || HasExtension(icon, L".ico"))
+            return refusal;
     }
-    const std::wstring file = IconTextLocation(here, icon).path;
-    return RefusalLine(file, CheckPath(FolderText::FromOutside(file)), PathRole::Icon);
+    const IconEntry entry = MakeIconEntry(here, indexed ? icon : icon + L",0");
+    if (entry.problem == IconProblem::None)
+        return L"";
+    IconResult refused;
+    refused.status = IconStatus::IconRefused;
+    refused.path = icon;
+    refused.problem = entry.problem;
+    refused.iconCount = entry.iconCount;
+    return ApplyMessage(refused, L"").text;
 }
 
 int ChangeFolders(const CommandLine& command, Report& report)

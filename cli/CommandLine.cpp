@@ -67,7 +67,7 @@ CommandLine QuoteInside(const std::wstring& argument)
 
 using Texts = std::vector<std::wstring>;
 
-// The texts read as coming from outside. With eachOnce a folder named again (compared as full
+// The texts read as coming from outside. With eachOnce a folder named again (compared as long full
 // paths, without regard to case) is dropped: a second Remove of a folder would take away the icon
 // that the first brought back.
 std::vector<FolderText> ReadPaths(Texts::const_iterator first, Texts::const_iterator last,
@@ -78,7 +78,7 @@ std::vector<FolderText> ReadPaths(Texts::const_iterator first, Texts::const_iter
     for (; first != last; ++first)
     {
         FolderText path = FolderText::FromOutside(*first);
-        std::wstring key = CaselessPath(path.Full());
+        std::wstring key = FolderKey(path);
         if (eachOnce && std::find(seen.begin(), seen.end(), key) != seen.end())
             continue;
         seen.push_back(std::move(key));
@@ -96,7 +96,9 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
     Texts texts;
     for (const std::wstring& argument : arguments)
     {
-        if (argument.empty() || (argument[0] != L'/' && argument[0] != L'-'))
+        if (argument.empty())
+            return Wrong(L"An argument is empty (\"\"): give a folder or an icon file.");
+        if (argument[0] != L'/' && argument[0] != L'-')
         {
             if (argument.find(L'"') != std::wstring::npos)
                 return QuoteInside(argument);

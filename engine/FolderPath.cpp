@@ -17,10 +17,29 @@ bool IsDriveLetter(wchar_t c)
     return (c | 0x20) >= L'a' && (c | 0x20) <= L'z';
 }
 
-// "C:" alone is where C:'s current folder is, but a person typing it means the drive.
+// Dots and blanks alone name no folder: the system drops them at a path's end.
+bool IsDotsAndBlanks(std::wstring_view text)
+{
+    return text.find_first_not_of(L". ") == std::wstring_view::npos;
+}
+
+// "C:" alone is where C:'s current folder is, but a person typing it means the drive; so does
+// "C:." or "C: ", which the system reads as "C:".
 bool IsDriveAlone(const std::wstring& text)
 {
-    return text.size() == 2 && text[1] == L':' && IsDriveLetter(text[0]);
+    return text.size() >= 2 && text[1] == L':' && IsDriveLetter(text[0]) &&
+           IsDotsAndBlanks(std::wstring_view(text).substr(2));
+}
+
+// "...", ". " or "x\..." from outside would be taken as the folder before them; "." and ".." are
+// what they say.
+bool NamesNoFolder(const std::wstring& text)
+{
+    std::wstring_view last = text;
+    while (!last.empty() && IsSeparator(last.back()))
+        last.remove_suffix(1);
+    last = last.substr(last.find_last_of(L"\\/") + 1);
+    return !last.empty() && IsDotsAndBlanks(last) && last != L"." && last != L"..";
 }
 
 // A pasted tab, CR or LF would add lines or keys to the file.
@@ -98,11 +117,13 @@ FolderText::FolderText(const std::wstring& text, bool typed) : m_text(text), m_t
 {
     if (text.empty())
         return;
-    m_full = IsDriveAlone(text) ? text + L"\\" : Trimmed(SystemFullPath(text));
+    m_full = IsDriveAlone(text) ? text.substr(0, 2) + L"\\" : Trimmed(SystemFullPath(text));
     if (HasControlCharacter(text))
         m_kind = FolderKind::ControlCharacter;
     else if (IsDriveAlone(text))
         m_kind = FolderKind::DriveRoot;
+    else if (!typed && NamesNoFolder(text))
+        m_kind = FolderKind::Relative;
     else if (typed && !IsFullPath(text))
         m_kind = KindOfFull(m_full) == FolderKind::ServerOnly ? FolderKind::ServerOnly
                                                               : FolderKind::Relative;
@@ -142,4 +163,26 @@ std::wstring CaselessPath(const std::wstring& path)
         LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, path.c_str(), static_cast<int>(path.size()),
                      &upper[0], static_cast<int>(upper.size()));
     return upper;
+}
+
+std::wstring LongPath(const std::wstring& full)
+{
+    std::wstring longPath(MAX_PATH, L'\0');
+    const DWORD length = GetLongPathNameW(full.c_str(), &longPath[0], MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return full;
+    longPath.resize(length);
+    return longPath;
+}
+
+std::wstring FolderKey(const FolderText& folder)
+{
+    std::wstring full = folder.Full();
+    const bool device = full.size() >= 4 && full[0] == L'\\' && full[1] == L'\\' &&
+                        (full[2] == L'?' || full[2] == L'.') && full[3] == L'\\';
+    if (device && SameAsciiText(std::wstring_view(full).substr(4, 4), L"UNC\\"))
+        full.erase(2, 6);
+    else if (device)
+        full.erase(0, 4);
+    return CaselessPath(LongPath(full));
 }

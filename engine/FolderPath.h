@@ -66,6 +66,13 @@ class FolderText
 // it was when the system can't. For icon texts: a folder text is read into a FolderText.
 std::wstring SystemFullPath(const std::wstring& text);
 
+// The full path with short (8.3) names made long; as it was where the system can't tell.
+std::wstring LongPath(const std::wstring& full);
+
+// A key under which two names of one folder are equal: the long names, without a "\\?\" or
+// "\\.\" prefix, in capitals.
+std::wstring FolderKey(const FolderText& folder);
+
 // The path in capitals, as Windows compares file names (without regard to case): a key under
 // which two spellings of one path are equal.
 std::wstring CaselessPath(const std::wstring& path);

@@ -52,17 +52,6 @@ IconProblem Examine(const std::wstring& path, int index, int* count)
     return icon ? IconProblem::None : IconProblem::NoSuchResource;
 }
 
-// The full path with short (8.3) names made long; as it was where the system can't tell.
-std::wstring LongPath(const std::wstring& full)
-{
-    std::wstring longPath(MAX_PATH, L'\0');
-    const DWORD length = GetLongPathNameW(full.c_str(), &longPath[0], MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return full;
-    longPath.resize(length);
-    return longPath;
-}
-
 // The path as written: relative to the folder for a file inside it (XP and 7 to 8.1 resolve
 // both forms against the folder), so the icon survives a new drive letter, a move or a share.
 std::wstring WrittenPath(const FolderText& target, const std::wstring& path)

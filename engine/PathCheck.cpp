@@ -16,10 +16,12 @@ PathCheck CheckPath(const FolderText& path)
         // Refused whether it is there or not: a drive or a share that is offline takes no icon
         // either.
         return {PathKind::DriveRoot, ERROR_SUCCESS};
-    case FolderKind::Folder:
-    case FolderKind::Empty:
-    case FolderKind::ControlCharacter:
     case FolderKind::Relative:
+        // From outside, only a text that names no folder ("...").
+        return {PathKind::Missing, ERROR_BAD_PATHNAME};
+    case FolderKind::Empty:
+    case FolderKind::Folder:
+    case FolderKind::ControlCharacter:
         break;
     }
     const DWORD attributes = GetFileAttributesW(path.Path().c_str());
@@ -42,9 +44,9 @@ std::wstring RefusalLine(const std::wstring& path, const PathCheck& check, PathR
     case PathKind::File:
         return folderWanted ? FailureLine(path, L"not a folder", ERROR_DIRECTORY) : L"";
     case PathKind::DriveRoot:
-        return FailureLine(path,
-                           folderWanted ? L"a drive's root takes no folder icon" : L"not a file",
-                           folderWanted ? ERROR_NOT_SUPPORTED : ERROR_FILE_NOT_FOUND);
+        return FailureLine(
+            path, folderWanted ? L"a drive's or share's root takes no folder icon" : L"not a file",
+            folderWanted ? ERROR_NOT_SUPPORTED : ERROR_FILE_NOT_FOUND);
     case PathKind::Missing:
         return FailureLine(path, L"not found", check.error);
     case PathKind::ServerOnly:

@@ -22,12 +22,19 @@ TEST(BatchTest, WithoutAConsoleFoldersLeftAloneAreNamedInAnInformationBox)
     FakeHost host;
     const int leftAlone = RunBatch(ParseCommandLine({L"/remove", foreign}), host);
     const int failed = RunBatch(ParseCommandLine({L"/remove", temp / L"gone", foreign}), host);
+    // Any file but an ".ico" must hold an icon, as the window's "..." takes it.
+    const std::wstring notes = temp.WriteFile(L"notes.txt", "x");
+    const int notIcon = RunBatch(ParseCommandLine({L"/apply", notes, foreign}), host);
     SetStdHandle(STD_OUTPUT_HANDLE, out);
 
     const std::wstring line = foreign + L": left alone: its icon was not set by Tessaline";
     EXPECT_EQ(leftAlone, kExitDone) << "nothing failed";
     EXPECT_EQ(failed, kExitFailed);
-    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(notIcon, kExitFailed);
+    ASSERT_EQ(host.messages.size(), 3u);
+    EXPECT_NE(host.messages[2].text.find(L"\"" + notes + L"\" is not an icon file"),
+              std::wstring::npos)
+        << ::testing::PrintToString(host.messages[2].text);
     EXPECT_EQ(host.messages[0].text, L"1 of 1 folders was left alone.\r\n\r\n" + line);
     EXPECT_EQ(host.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     const std::wstring& both = host.messages[1].text;

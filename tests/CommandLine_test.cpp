@@ -25,11 +25,18 @@ void PrintTo(const Case& c, std::ostream* out)
     *out << c.name;
 }
 
+// {here}, and {long} and {short}: the long and the short (8.3) name of a folder in it.
 std::wstring Here(std::wstring text, const std::wstring& here)
 {
-    const std::wstring place = L"{here}";
-    for (size_t at = text.find(place); at != std::wstring::npos; at = text.find(place, at))
-        text.replace(at, place.size(), here);
+    const std::wstring folder = here + L"\\Holiday photos";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    wchar_t shortName[MAX_PATH] = {};
+    GetShortPathNameW(folder.c_str(), shortName, MAX_PATH);
+    for (const auto& [place, value] : {std::pair<std::wstring, std::wstring>{L"{here}", here},
+                                       {L"{long}", folder},
+                                       {L"{short}", shortName}})
+        for (size_t at = text.find(place); at != std::wstring::npos; at = text.find(place, at))
+            text.replace(at, place.size(), value);
     return text;
 }
 
@@ -103,6 +110,12 @@ INSTANTIATE_TEST_SUITE_P(
              A::Remove,
              L"",
              {L"{here}\\A"}},
+        Case{"EachFolderOnceByAnyName",
+             {L"/remove", L"{long}", L"{short}", L"\\\\?\\{long}"},
+             A::Remove,
+             L"",
+             {L"{long}"}},
+        Case{"EmptyArgument", {L"/remove", L""}, A::WrongUsage, L"", {}, L"An argument is empty"},
         Case{"QuoteAfterABackslash",
              {L"/apply", L"star.ico", L"D:\\My Photos\" D:\\Other"},
              A::WrongUsage,

@@ -394,7 +394,7 @@ TEST_F(EndToEndFolders, BatchModeRefusesADriveLetterAloneAndAQuoteWithinAnArgume
     std::string output;
     Driver drive(Driver::Batch::Output, L"/apply \"" + icon + L"\" C:", target);
     EXPECT_EQ(drive.WaitForExit(&output), 1u);
-    EXPECT_EQ(output, "C:\\: a drive's root takes no folder icon (error 50: " +
+    EXPECT_EQ(output, "C:\\: a drive's or share's root takes no folder icon (error 50: " +
                           Narrow(SystemErrorText(50)) +
                           ")\r\n1 of 1 folders could not be changed.\r\n");
     EXPECT_FALSE(IniExists());
@@ -463,7 +463,7 @@ TEST_F(EndToEndFolders, WithoutAConsoleBatchModeSumsUpInOneMessageBoxUnlessQuiet
     EXPECT_EQ(box.title, L"Tessaline");
     EXPECT_EQ(box.text, L"2 of 2 folders could not be changed.\r\n\r\n" + folder / L"gone" +
                             L": not found (error 2: " + SystemErrorText(2) +
-                            L")\r\nC:\\: a drive's root takes no folder icon (error 50: " +
+                            L")\r\nC:\\: a drive's or share's root takes no folder icon (error 50: " +
                             SystemErrorText(50) + L")");
     shown.PressOk(box.hwnd);
     EXPECT_EQ(shown.WaitForExit(), 1u);
