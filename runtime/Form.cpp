@@ -117,6 +117,25 @@ void Form::CreateControls()
     std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
         return m_design.controls[a].tabIndex < m_design.controls[b].tabIndex;
     });
+    // A screen reader names a box by the label just before it in the window order: a label on a
+    // box's line, left of it, is created right before it. Labels take no focus, so the order of
+    // the tab stops stays.
+    const ControlDesign* controls = m_design.controls;
+    for (int box = 0; box < m_design.controlCount; ++box)
+    {
+        if (controls[box].kind != ControlKind::TextBox)
+            continue;
+        const auto label = std::find_if(order.begin(), order.end(), [&](int row) {
+            return controls[row].kind == ControlKind::Label &&
+                   controls[row].top == controls[box].top &&
+                   controls[row].left + controls[row].width <= controls[box].left;
+        });
+        if (label == order.end())
+            continue;
+        const int labelRow = *label;
+        order.erase(label);
+        order.insert(std::find(order.begin(), order.end(), box), labelRow);
+    }
     for (int row : order)
         m_controls[row] = CreateControl(row);
 }

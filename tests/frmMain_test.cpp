@@ -89,6 +89,21 @@ TEST_F(MainWindow, TabMovesIconBoxFolderBoxFolderButtonIconButtonRemoveApplyNoti
               Ctl(frmMain::lblCopyright));
 }
 
+TEST_F(MainWindow, EachBoxFollowsItsLabelInTheWindowOrderThatScreenReadersRead)
+{
+    const int order[] = {frmMain::picIcon,     frmMain::lblMain1,  frmMain::txtIcon,
+                         frmMain::lblMain0,    frmMain::txtFolder, frmMain::cmdFolder,
+                         frmMain::cmdIcon,     frmMain::cmdRemove, frmMain::cmdApply,
+                         frmMain::lblCopyright};
+    HWND child = GetWindow(form.Hwnd(), GW_CHILD);
+    for (int row : order)
+    {
+        EXPECT_EQ(child, Ctl(row)) << "row " << row;
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr);
+}
+
 TEST_F(MainWindow, FocusComesBackAfterAnotherWindowAndEnterClicksTheFocusedButton)
 {
     HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
