@@ -132,9 +132,11 @@ void Form::CreateControls()
         });
         if (label == order.end())
             continue;
-        const int labelRow = *label;
-        order.erase(label);
-        order.insert(std::find(order.begin(), order.end(), box), labelRow);
+        const auto at = std::find(order.begin(), order.end(), box);
+        if (label < at)
+            std::rotate(label, label + 1, at);
+        else
+            std::rotate(at, label, label + 1);
     }
     for (int row : order)
         m_controls[row] = CreateControl(row);
