@@ -28,7 +28,8 @@ void Paint(HWND hwnd)
     int length = GetWindowTextW(hwnd, text, 512);
     HGDIOBJ oldFont = SelectObject(dc, FontOf(hwnd));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(IsWindowEnabled(hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    // The system's colour for links: a high-contrast theme sets it as it sets the others.
+    SetTextColor(dc, GetSysColor(IsWindowEnabled(hwnd) ? COLOR_HOTLIGHT : COLOR_GRAYTEXT));
     DrawTextW(dc, text, length, &client, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     // Like the system's controls, the focus is shown once the keyboard has been used.
     bool focusHidden = (SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;

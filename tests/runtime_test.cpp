@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <limits>
 #include <random>
 #include <stdexcept>
@@ -159,6 +160,31 @@ TEST(Forms, SettingTextRaisesTheChangeEventBeforeItReturns)
     SendMessageW(form.ControlHwnd(TestForm::txtText), EM_SETSEL, 3, 3); // caret at the end
     TypeChar(form.ControlHwnd(TestForm::txtText), L'd');
     EXPECT_EQ(seenInHandler, L"abcd");
+}
+
+TEST(Forms, ALinkIsDrawnInTheSystemsLinkColourOnItsFace)
+{
+    if (GetSysColor(COLOR_HOTLIGHT) == GetSysColor(COLOR_BTNFACE))
+        GTEST_SKIP() << "the link colour is the face colour here: nothing to tell apart";
+    FakeHost host;
+    TestForm form(host);
+    form.Show();
+    HWND link = form.ControlHwnd(TestForm::lblLink);
+    UpdateWindow(link);
+    HDC dc = GetDC(link);
+    RECT client{};
+    GetClientRect(link, &client);
+    std::set<COLORREF> colours;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            colours.insert(GetPixel(dc, x, y));
+    ReleaseDC(link, dc);
+    EXPECT_EQ(colours.count(GetSysColor(COLOR_HOTLIGHT)), 1u);
+    EXPECT_EQ(colours.count(GetSysColor(COLOR_BTNFACE)), 1u);
+    if (GetSysColor(COLOR_BTNTEXT) != GetSysColor(COLOR_HOTLIGHT))
+    {
+        EXPECT_EQ(colours.count(GetSysColor(COLOR_BTNTEXT)), 0u) << "not in the text colour";
+    }
 }
 
 TEST(Forms, ClicksReachTheHandlerWithTheirControl)
