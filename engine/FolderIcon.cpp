@@ -31,12 +31,6 @@ struct Target
     std::optional<std::string> existing; // the file's bytes; none when there is no file
 };
 
-// A pasted tab, CR or LF would add lines or keys to the file.
-bool HasControlCharacter(const std::wstring& text)
-{
-    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c < L' '; });
-}
-
 // The attributes that SetFileAttributesW can set back; none for a path that wasn't there.
 DWORD Settable(DWORD attributes)
 {
@@ -227,11 +221,6 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
         if (result.status != IconStatus::Ok)
             return result;
         RestoreAttributes(target.iniPath, target.iniAttributes);
-        // The settings that stay keep the marks the folder had before the apply: a file the shell
-        // didn't read then stays unread.
-        if (!removed.folderReadOnly)
-            SetAttributes(target.folderPath,
-                          Settable(target.folderAttributes) & ~FILE_ATTRIBUTE_READONLY);
     }
     else
     {
@@ -242,11 +231,13 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
             RestoreAttributes(target.iniPath, target.iniAttributes);
             return WriteFailed(error, target.iniPath);
         }
-        // Read-only was there for the file; hidden and system are the user's.
-        if (target.folderAttributes != INVALID_FILE_ATTRIBUTES)
-            SetAttributes(target.folderPath,
-                          Settable(target.folderAttributes) & ~FILE_ATTRIBUTE_READONLY);
     }
+    // Read-only was there for the file, unless the folder had it before the apply (settings that
+    // stay keep it then); hidden and system are the user's.
+    if ((!removed.bytes || !removed.folderReadOnly) &&
+        target.folderAttributes != INVALID_FILE_ATTRIBUTES)
+        SetAttributes(target.folderPath,
+                      Settable(target.folderAttributes) & ~FILE_ATTRIBUTE_READONLY);
     NotifyFolderChanged(folder);
     return result;
 }

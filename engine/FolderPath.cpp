@@ -42,12 +42,6 @@ bool NamesNoFolder(const std::wstring& text)
     return !last.empty() && IsDotsAndBlanks(last) && last != L"." && last != L"..";
 }
 
-// A pasted tab, CR or LF would add lines or keys to the file.
-bool HasControlCharacter(const std::wstring& text)
-{
-    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c < L' '; });
-}
-
 // Only "X:\..." and "\\server\share..." name one place wherever the program's current drive
 // and folder are (the open dialog moves them); PathIsRelativeW passes "X:..." and "\...".
 bool IsFullPath(const std::wstring& text)
@@ -141,6 +135,11 @@ FolderText FolderText::Typed(const std::wstring& text)
 FolderText FolderText::FromOutside(const std::wstring& text)
 {
     return FolderText(text, false);
+}
+
+bool HasControlCharacter(const std::wstring& text)
+{
+    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c < L' '; });
 }
 
 std::wstring SystemFullPath(const std::wstring& text)

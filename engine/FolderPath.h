@@ -62,6 +62,9 @@ class FolderText
     bool m_typed = true;
 };
 
+// A tab, CR or LF in a folder or icon text would add lines or keys to desktop.ini.
+bool HasControlCharacter(const std::wstring& text);
+
 // The text as GetFullPathNameW makes it full, against the current drive and folder; the text as
 // it was when the system can't. For icon texts: a folder text is read into a FolderText.
 std::wstring SystemFullPath(const std::wstring& text);
