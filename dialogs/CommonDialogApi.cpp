@@ -17,10 +17,11 @@ class Comdlg32Api final : public CommonDialogApi
     BOOL PrintDlgA(PRINTDLGA& record) override { return ::PrintDlgA(&record); }
     BOOL PageSetupDlgA(PAGESETUPDLGA& record) override { return ::PageSetupDlgA(&record); }
 };
+// At namespace scope, not in the function: a function's static brings the library's guard.
+Comdlg32Api g_api;
 } // namespace
 
 CommonDialogApi& RealCommonDialogApi() noexcept
 {
-    static Comdlg32Api api;
-    return api;
+    return g_api;
 }

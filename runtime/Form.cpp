@@ -7,14 +7,16 @@
 #include "runtime/Twips.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace
 {
+// Every form that has a window, for the relay of system-wide changes. At namespace scope, not
+// in a function: a function's static brings the library's thread-safe guard.
+std::vector<Form*> g_liveForms;
+
 std::vector<Form*>& LiveForms()
 {
-    static std::vector<Form*> forms;
-    return forms;
+    return g_liveForms;
 }
 
 HCURSOR HandCursor()
@@ -111,32 +113,35 @@ void Form::CreateControls()
     m_controls.assign(m_design.controlCount, nullptr);
     m_pictures.clear();
     m_pictures.resize(m_design.controlCount);
-    // Created in tab order: the dialog manager moves the focus in creation (z) order.
-    std::vector<int> order(m_design.controlCount);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
-        return m_design.controls[a].tabIndex < m_design.controls[b].tabIndex;
-    });
-    // A screen reader names a box by the label just before it in the window order: a label on a
-    // box's line, left of it, is created right before it. Labels take no focus, so the order of
-    // the tab stops stays.
+    // Created in tab order: the dialog manager moves the focus in creation (z) order. A screen
+    // reader names a box by the label just before it in the window order, so a label on a box's
+    // line, left of it, sorts right before that box; labels take no focus, so the tab stops keep
+    // their order. Twice the tab index leaves room for it. An insertion sort: a form has a few
+    // controls, and the library's stable sort costs kilobytes.
     const ControlDesign* controls = m_design.controls;
-    for (int box = 0; box < m_design.controlCount; ++box)
+    const int count = m_design.controlCount;
+    std::vector<int> key(count), order(count);
+    for (int row = 0; row < count; ++row)
+        key[row] = 2 * controls[row].tabIndex;
+    for (int box = 0; box < count; ++box)
     {
         if (controls[box].kind != ControlKind::TextBox)
             continue;
-        const auto label = std::find_if(order.begin(), order.end(), [&](int row) {
-            return controls[row].kind == ControlKind::Label &&
-                   controls[row].top == controls[box].top &&
-                   controls[row].left + controls[row].width <= controls[box].left;
-        });
-        if (label == order.end())
-            continue;
-        const auto at = std::find(order.begin(), order.end(), box);
-        if (label < at)
-            std::rotate(label, label + 1, at);
-        else
-            std::rotate(at, label, label + 1);
+        int label = -1;
+        for (int row = 0; row < count; ++row)
+            if (controls[row].kind == ControlKind::Label && controls[row].top == controls[box].top &&
+                controls[row].left + controls[row].width <= controls[box].left &&
+                (label < 0 || controls[row].tabIndex < controls[label].tabIndex))
+                label = row;
+        if (label >= 0)
+            key[label] = key[box] - 1;
+    }
+    for (int row = 0; row < count; ++row)
+    {
+        int at = row;
+        for (; at > 0 && key[order[at - 1]] > key[row]; --at)
+            order[at] = order[at - 1];
+        order[at] = row;
     }
     for (int row : order)
         m_controls[row] = CreateControl(row);

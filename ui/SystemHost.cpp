@@ -41,9 +41,9 @@ void SystemHost::EndProgram(UINT exitCode)
 void SystemHost::OpenLink(HWND owner, const std::wstring& address)
 {
     // Handlers reached through COM (the web-address handlers of 8 and 8.1) need it on this
-    // thread. Initialised at the first link and kept for the rest of the program.
-    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    (void)com;
+    // thread. Joined at each link and kept for the rest of the program: a join that finds the
+    // apartment only counts once more.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // The addresses are plain ASCII, so the ANSI call loses nothing.
     ShellExecuteA(owner, "Open", ToAnsi(address).c_str(), "", "", SW_SHOWNORMAL);
 }
@@ -99,8 +99,13 @@ DWORD SystemHost::SetInFolderMenu(bool shown)
     return shown ? AddFolderMenuVerb(ThisExe()) : RemoveFolderMenuVerb();
 }
 
+namespace
+{
+// At namespace scope, not in the function: a function's static brings the library's guard.
+SystemHost g_host;
+} // namespace
+
 Host& TheSystemHost()
 {
-    static SystemHost host;
-    return host;
+    return g_host;
 }
