@@ -1,6 +1,8 @@
 #include "cli/Batch.h"
 
 #include "cli/Console.h"
+#include "dialogs/cCommonDialog.h"
+#include "engine/FolderColour.h"
 #include "engine/FolderIcon.h"
 #include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
@@ -99,6 +101,7 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
                            ERROR_INVALID_DATA);
     case IconStatus::IconRefused:
     case IconStatus::IniTooLarge:
+    case IconStatus::ColourFileTaken:
         return ApplyMessage(result, L"").text;
     case IconStatus::NotTessalines:
         return folder + L": left alone: its icon was not set by Tessaline";
@@ -115,6 +118,16 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
 // icon, as the window's "..." takes it as "path,0".
 std::wstring IconRefusal(const std::wstring& icon)
 {
+    COLORREF colour = 0;
+    IconResult refused;
+    refused.status = IconStatus::IconRefused;
+    refused.path = icon;
+    if (ParseColourText(icon, &colour))
+    {
+        // Made here once, for every folder.
+        refused.problem = IconProblem::NoFolderIcon;
+        return ColouredFolderIconFile(colour).empty() ? ApplyMessage(refused, L"").text : L"";
+    }
     const FolderText here = FolderText::FromOutside(L".");
     const bool indexed = SplitIconText(icon).kind != IndexKind::None;
     if (!indexed)
@@ -128,9 +141,6 @@ std::wstring IconRefusal(const std::wstring& icon)
     const IconEntry entry = MakeIconEntry(here, indexed ? icon : icon + L",0");
     if (entry.problem == IconProblem::None)
         return L"";
-    IconResult refused;
-    refused.status = IconStatus::IconRefused;
-    refused.path = icon;
     refused.problem = entry.problem;
     refused.iconCount = entry.iconCount;
     return ApplyMessage(refused, L"").text;
@@ -203,6 +213,18 @@ int RunBatch(const CommandLine& command, Host& host)
         if (DWORD error = host.SetInFolderMenu(command.action == CommandAction::Register))
             report.Failure(FailureLine(L"The folder menu", L"could not be changed", error));
         return report.Finish(L"Nothing was changed.");
+    case CommandAction::PickColour: {
+        // The folder menu's "Other colour...": the dialog, then an apply of that colour.
+        cCommonDialog dialog(host.CommonDialogs());
+        ChooseColorArgs args;
+        args.FullOpen = true;
+        if (!dialog.VBChooseColor(args))
+            return kExitDone; // cancelled: nothing to change
+        CommandLine apply = command;
+        apply.action = CommandAction::Apply;
+        apply.icon = ColourText(static_cast<COLORREF>(args.Color));
+        return ChangeFolders(apply, report);
+    }
     case CommandAction::Apply:
     case CommandAction::Remove:
         return ChangeFolders(command, report);

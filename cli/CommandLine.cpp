@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "engine/FolderColour.h"
 #include "engine/IconEntry.h"
 #include "runtime/AsciiText.h"
 #include "runtime/Version.h"
@@ -22,6 +23,8 @@ struct Switch
 constexpr Switch kActions[] = {
     {L"apply", CommandAction::Apply, L"an icon file and at least one folder"},
     {L"remove", CommandAction::Remove, L"at least one folder"},
+    {L"colour", CommandAction::PickColour, L"at least one folder"},
+    {L"color", CommandAction::PickColour, L"at least one folder"},
     {L"register", CommandAction::Register, L"no path"},
     {L"unregister", CommandAction::Unregister, L"no path"},
 };
@@ -41,6 +44,7 @@ bool PathCountFits(CommandAction action, size_t count)
     case CommandAction::Apply:
         return count >= 2;
     case CommandAction::Remove:
+    case CommandAction::PickColour:
         return count >= 1;
     case CommandAction::Register:
     case CommandAction::Unregister:
@@ -116,7 +120,8 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
         else if (action == std::end(kActions))
             return Wrong(L"Unknown switch " + argument + L".");
         else if (chosen != nullptr)
-            return Wrong(L"Only one of /apply, /remove, /register and /unregister at a time.");
+            return Wrong(
+                L"Only one of /apply, /remove, /colour, /register and /unregister at a time.");
         else
             chosen = action;
     }
@@ -127,14 +132,16 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
     }
     auto paths = texts.cbegin();
     if (chosen == nullptr && command.quiet)
-        return Wrong(L"/quiet goes with /apply, /remove, /register or /unregister.");
+        return Wrong(L"/quiet goes with /apply, /remove, /colour, /register or /unregister.");
     if (chosen != nullptr)
     {
         command.action = chosen->action;
         if (!PathCountFits(command.action, texts.size()))
             return Wrong(L"/" + std::wstring(chosen->name) + L" takes " + chosen->paths + L".");
+        COLORREF colour = 0;
         if (command.action == CommandAction::Apply)
-            command.icon = FullIconText(*paths++);
+            command.icon = ParseColourText(*paths, &colour) ? *paths : FullIconText(*paths);
+        paths += command.action == CommandAction::Apply ? 1 : 0;
     }
     command.paths = ReadPaths(paths, texts.cend(), chosen != nullptr);
     return command;
@@ -155,10 +162,13 @@ std::wstring UsageText()
            L": gives a folder a custom icon.\r\n"
            L"\r\n"
            L"  tessaline [FOLDER] [ICON]        the window, with the boxes filled\r\n"
-           L"  tessaline /apply ICON FOLDER...  gives each folder the icon\r\n"
+           L"  tessaline /apply ICON FOLDER...  gives each folder the icon; ICON may be a\r\n"
+           L"                                   colour, #RRGGBB: the folder icon in it\r\n"
+           L"  tessaline /colour FOLDER...      asks for a colour, then colours each folder\r\n"
            L"  tessaline /remove FOLDER...      takes away the icon that Tessaline gave each\r\n"
            L"                                   folder; others are left alone and listed\r\n"
-           L"  tessaline /register              puts \"Change folder icon...\" into the menu\r\n"
+           L"  tessaline /register              puts \"Change folder icon...\" and \"Folder\r\n"
+           L"                                   colour\" into the menu\r\n"
            L"                                   of every folder, for this user\r\n"
            L"  tessaline /unregister            takes it out again\r\n"
            L"  /quiet                           no message box; /? this text\r\n"

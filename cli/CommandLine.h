@@ -11,6 +11,7 @@ enum class CommandAction
     OpenWindow, // paths: folders and files to fill the boxes with
     Apply,      // icon, and paths: the folders
     Remove,     // paths: the folders
+    PickColour, // paths: the folders, to take the colour chosen in the colour dialog
     Register,   // put the program into the folder menu
     Unregister, // take it out
     ShowUsage,  // "/?"
@@ -21,7 +22,8 @@ struct CommandLine
 {
     CommandAction action = CommandAction::OpenWindow;
     bool quiet = false; // no message box
-    std::wstring icon;  // the icon text, its path made full against the current folder
+    std::wstring icon;  // the icon text, its path made full against the current folder; a colour
+                        // "#RRGGBB" as given
     // Every other argument, read as a text from outside (made full against the current folder,
     // "C:" alone the drive); for Apply and Remove each folder once, compared without regard to
     // case.

@@ -25,6 +25,7 @@ struct Memory
     bool blocks = false;
     bool wasAnsi = false;
     bool folderNotReadOnly = false;
+    std::vector<std::wstring> files; // what the blocks' IconFile and IconResource keys name
 };
 
 bool StartsWith(const std::wstring& text, std::wstring_view prefix)
@@ -143,6 +144,19 @@ std::vector<size_t> TakeOutBlocks(Lines& lines, Memory& memory)
         memory.folderNotReadOnly |= std::any_of(first, lines.begin() + end, [](const IniLine& l) {
             return IsComment(l, kFolderNotReadOnly);
         });
+        for (auto line = first; line != lines.begin() + end; ++line)
+        {
+            const std::wstring name = NameOf(line->text);
+            const bool resource = SameName(name, kIconKeys[0]);
+            if (!IsIconKey(*line) || !(resource || SameName(name, kIconKeys[1])))
+                continue;
+            const size_t equals = line->text.find(L'=');
+            std::wstring value =
+                equals == std::wstring::npos ? L"" : TrimBlanks(line->text.substr(equals + 1));
+            if (resource)
+                value = TrimBlanks(value.substr(0, value.rfind(L',')));
+            memory.files.push_back(value);
+        }
         const auto kept = std::remove_if(first, lines.begin() + end, IsTessalines);
         const size_t keptCount = kept - first;
         lines.erase(kept, lines.begin() + end);
@@ -242,6 +256,7 @@ RemovedIni RemovedDesktopIni(const std::string& existing)
     Memory memory;
     const std::vector<size_t> places = TakeOutBlocks(lines, memory);
     removed.tessalines = memory.blocks;
+    removed.blockFiles = std::move(memory.files);
     removed.folderReadOnly = !memory.folderNotReadOnly;
     const size_t setAsideSize = ini.Encode(std::wstring(kSetAside)).size();
     // Only what a block set aside comes back, once: a ";TESL:" line elsewhere is someone's comment.
@@ -276,4 +291,12 @@ RemovedIni RemovedDesktopIni(const std::string& existing)
         }))
         removed.bytes = ini.Bytes();
     return removed;
+}
+
+std::vector<std::wstring> BlockIconFiles(const std::string& existing)
+{
+    IniText ini(existing);
+    Memory memory;
+    TakeOutBlocks(ini.Lines(), memory);
+    return memory.files;
 }

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The file after an apply. Tessaline's block goes right after the first [.ShellClassInfo] header
 // (the one the shell reads), or, with no such section holding anything, that section and the
@@ -29,6 +30,7 @@ struct RemovedIni
     bool tessalines = false;          // the file held Tessaline's block
     bool foreignIcon = false;         // without it, the file names an icon: someone else's
     bool folderReadOnly = true;       // whether the folder had the read-only mark before the apply
+    std::vector<std::wstring> blockFiles; // see BlockIconFiles
 };
 
 // The file after a removal: Tessaline's block and a header that only it needed taken out, and
@@ -36,3 +38,7 @@ struct RemovedIni
 // where its text allows; without the block, the icon keys that someone else set. No bytes when
 // neither a key nor a comment is left, and the file is to go. existing must pass CheckIniBytes.
 RemovedIni RemovedDesktopIni(const std::string& existing);
+
+// The icon files that Tessaline's blocks name (IconFile, and IconResource without its index), as
+// written: a file that an apply wrote into the folder is named there and nowhere else.
+std::vector<std::wstring> BlockIconFiles(const std::string& existing);

@@ -5,9 +5,11 @@
 
 #include "engine/DesktopIni.h"
 #include "engine/DesktopIniMerge.h"
+#include "engine/FolderColour.h"
 #include "engine/IconEntry.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
+#include "runtime/AsciiText.h"
 #include "runtime/UniqueAny.h"
 
 namespace
@@ -162,6 +164,98 @@ IconResult PutInPlace(const Target& target, const std::string& bytes)
     }
     return Status(IconStatus::Ok);
 }
+
+bool Named(const std::vector<std::wstring>& names, const std::wstring& name)
+{
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::wstring& other) { return SameAsciiText(other, name); });
+}
+
+// Writes the colour's icon file into the folder, unless Tessaline's lines name it already and it
+// is there. A file of that name that they don't name is someone else's, and never replaced.
+IconResult PutColourFile(const Target& target, COLORREF colour,
+                         const std::vector<std::wstring>& own, std::wstring& created)
+{
+    const std::string& bytes = ColouredFolderIconFile(colour);
+    if (bytes.empty())
+    {
+        IconResult result = Status(IconStatus::IconRefused);
+        result.path = ColourText(colour);
+        result.problem = IconProblem::NoFolderIcon;
+        return result;
+    }
+    const std::wstring name = ColourFileName(colour);
+    const std::wstring path = target.folderText + L"\\" + name;
+    IconResult taken = Status(IconStatus::ColourFileTaken);
+    taken.path = path;
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return Named(own, name) ? Status(IconStatus::Ok) : taken;
+    // Only a new file: one that appears meanwhile is not replaced either.
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, nullptr));
+    if (!file)
+    {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_EXISTS ? taken : WriteFailed(error, path);
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr) ||
+        written != bytes.size() || !FlushFileBuffers(file.get()))
+    {
+        const DWORD error = GetLastError();
+        file.reset();
+        DeleteFileW(path.c_str());
+        return WriteFailed(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT, path);
+    }
+    created = path;
+    return Status(IconStatus::Ok);
+}
+
+// Deletes the colour files among the names that Tessaline's lines gave, but the one kept.
+void DeleteColourFiles(const Target& target, const std::vector<std::wstring>& names,
+                       const std::wstring& kept = std::wstring())
+{
+    for (const std::wstring& name : names)
+    {
+        if (!IsColourFileName(name) || SameAsciiText(name, kept))
+            continue;
+        const std::wstring path = target.folderText + L"\\" + name;
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            continue;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        // Held open elsewhere: it stays, with its marks, and harms nothing.
+        if (!DeleteFileW(path.c_str()))
+            SetFileAttributesW(path.c_str(), attributes);
+    }
+}
+
+// The desktop.ini with Tessaline's lines for the icon, and the marks that make the shell read it.
+IconResult WriteIconLines(const FolderText& folder, const Target& target, const IconEntry& icon)
+{
+    const std::optional<std::string>& existing = target.existing;
+    const bool folderReadOnly = (Settable(target.folderAttributes) & FILE_ATTRIBUTE_READONLY) != 0;
+    const std::string bytes =
+        existing ? AppliedDesktopIni(*existing, icon, folderReadOnly) : DesktopIniBytes(icon);
+    // Tessaline would refuse to read it again, and the icon it set aside could not come back.
+    if (bytes.size() > kMaxIniBytes)
+    {
+        IconResult result = Status(IconStatus::IniTooLarge);
+        result.path = target.iniPath;
+        return result;
+    }
+    IconResult result = PutInPlace(target, bytes);
+    if (result.status != IconStatus::Ok)
+        return result;
+
+    SetFileAttributesW(target.iniPath.c_str(), kIniAttributes);
+    // The shell reads a folder's desktop.ini only when the folder is read-only or system. The
+    // user's own marks stay.
+    SetAttributes(target.folderPath, Settable(target.folderAttributes) | FILE_ATTRIBUTE_READONLY);
+    NotifyFolderChanged(folder);
+    return result;
+}
 } // namespace
 
 IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconText)
@@ -174,29 +268,34 @@ IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconTex
     IconResult result = Examine(folder, target);
     if (result.status != IconStatus::Ok)
         return result;
-    const IconEntry icon = MakeIconEntry(folder, iconText);
-    if (icon.problem != IconProblem::None)
-        return IconRefused(iconText, icon);
-    const std::optional<std::string>& existing = target.existing;
-    const bool folderReadOnly = (Settable(target.folderAttributes) & FILE_ATTRIBUTE_READONLY) != 0;
-    const std::string bytes =
-        existing ? AppliedDesktopIni(*existing, icon, folderReadOnly) : DesktopIniBytes(icon);
-    // Tessaline would refuse to read it again, and the icon it set aside could not come back.
-    if (bytes.size() > kMaxIniBytes)
+    const std::vector<std::wstring> own =
+        target.existing ? BlockIconFiles(*target.existing) : std::vector<std::wstring>();
+    COLORREF colour = 0;
+    IconEntry icon;
+    std::wstring created;
+    if (ParseColourText(iconText, &colour))
     {
-        result = Status(IconStatus::IniTooLarge);
-        result.path = target.iniPath;
+        result = PutColourFile(target, colour, own, created);
+        if (result.status != IconStatus::Ok)
+            return result;
+        icon.file = ColourFileName(colour);
+        icon.index = L"0";
+        icon.resource = icon.file + L",0";
+    }
+    else
+    {
+        icon = MakeIconEntry(folder, iconText);
+        if (icon.problem != IconProblem::None)
+            return IconRefused(iconText, icon);
+    }
+    result = WriteIconLines(folder, target, icon);
+    if (result.status != IconStatus::Ok)
+    {
+        if (!created.empty())
+            DeleteFileW(created.c_str());
         return result;
     }
-    result = PutInPlace(target, bytes);
-    if (result.status != IconStatus::Ok)
-        return result;
-
-    SetFileAttributesW(target.iniPath.c_str(), kIniAttributes);
-    // The shell reads a folder's desktop.ini only when the folder is read-only or system. The
-    // user's own marks stay.
-    SetAttributes(target.folderPath, Settable(target.folderAttributes) | FILE_ATTRIBUTE_READONLY);
-    NotifyFolderChanged(folder);
+    DeleteColourFiles(target, own, icon.file);
     return result;
 }
 
@@ -238,6 +337,7 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
         target.folderAttributes != INVALID_FILE_ATTRIBUTES)
         SetAttributes(target.folderPath,
                       Settable(target.folderAttributes) & ~FILE_ATTRIBUTE_READONLY);
+    DeleteColourFiles(target, removed.blockFiles);
     NotifyFolderChanged(folder);
     return result;
 }

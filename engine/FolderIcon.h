@@ -25,6 +25,8 @@ enum class IconStatus
                       // file may be: nothing touched
     NotTessalines,    // a removal of Tessaline's icon only, and the icon is someone else's:
                       // nothing touched
+    ColourFileTaken,  // the folder holds a file of the colour file's name that Tessaline didn't
+                      // write (path): nothing touched
 };
 
 // Why an icon text that names an icon by its index is refused.
@@ -38,6 +40,7 @@ enum class IconProblem
     NoIcons,        // a program or library without icons
     IndexPastEnd,   // an index at or past the file's number of icons
     NoSuchResource, // a negative index: no icon resource with that id
+    NoFolderIcon,   // a colour: the system's folder icon can't be read or made into a file
 };
 
 struct IconResult
@@ -56,7 +59,10 @@ struct IconResult
 // the folder's attributes. On failure the folder is left as it was: the previous file intact, the
 // attributes of the file and the folder restored, no staged file left behind. The folder is
 // refused by its kind (a root, relative, a control character); its files are named from its
-// Path(), the shell is told by its Full().
+// Path(), the shell is told by its Full(). An icon text "#RRGGBB" is a colour: the system's folder
+// icon in it is written into the folder as a hidden, system file (see ColourFileName) that the
+// desktop.ini names relative to the folder. A colour file that Tessaline's lines named before is
+// deleted once the new icon is in place.
 IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconText);
 
 // What a removal may take away.
@@ -70,6 +76,6 @@ enum class RemoveScope
 // set aside; without them, takes away the icon that the file names (AnyIcon) or nothing
 // (TessalinesOnly, NotTessalines). A file left without keys or comments is deleted and the folder
 // loses its read-only mark; otherwise the rest is written back as safely as an apply writes, the
-// file keeps its marks and the folder gets back the marks it had before the apply. Without a
-// desktop.ini nothing is touched.
+// file keeps its marks and the folder gets back the marks it had before the apply. The colour
+// file that Tessaline's lines named goes too. Without a desktop.ini nothing is touched.
 IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope = RemoveScope::AnyIcon);

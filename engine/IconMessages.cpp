@@ -33,6 +33,11 @@ std::optional<IconMessage> FileMessage(const IconResult& result,
                                L" would be larger than the 64 KB that a settings file may hold. "
                                L"Nothing was changed.",
                            L"Error", kErrorStyle};
+    case IconStatus::ColourFileTaken:
+        return IconMessage{result.path +
+                               L" was not written by Tessaline, which never replaces it. Nothing "
+                               L"was changed.",
+                           L"Error", kErrorStyle};
     default:
         return std::nullopt;
     }
@@ -77,6 +82,9 @@ IconMessage IconRefusalMessage(const IconResult& result)
                (result.iconCount == 1
                     ? L" icon, number 0."
                     : L" icons, numbered 0 to " + DecimalText(result.iconCount - 1) + L".");
+        break;
+    case IconProblem::NoFolderIcon:
+        text = L"Tessaline could not read the system's folder icon to make it " + result.path + L".";
         break;
     case IconProblem::NoSuchResource:
     case IconProblem::None:
@@ -127,6 +135,7 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
     case IconStatus::NotSettingsFile:
     case IconStatus::IniTooLarge:
     case IconStatus::NotTessalines:
+    case IconStatus::ColourFileTaken:
         break;
     }
     return {L"Please choose folder and icon", L"Error", kErrorStyle};
@@ -153,6 +162,7 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
     case IconStatus::IconRefused:
     case IconStatus::IniTooLarge:
     case IconStatus::NotTessalines:
+    case IconStatus::ColourFileTaken:
         break;
     }
     return std::nullopt;

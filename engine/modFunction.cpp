@@ -4,6 +4,7 @@
 #include <psapi.h>
 #include <shlobj.h>
 
+#include "engine/ComApartment.h"
 #include "runtime/AsciiText.h"
 #include "runtime/UniqueAny.h"
 
@@ -12,25 +13,6 @@ namespace
 // The XP headers' PROCESS_ALL_ACCESS; newer headers define a wider mask that XP refuses.
 constexpr DWORD kProcessAllAccessXp = 0x1F0FFF;
 constexpr int kValueBufferSize = 255;
-
-// SHBrowseForFolderW with BIF_NEWDIALOGSTYLE, and the shell's link object, need a
-// single-threaded apartment on the calling thread. Joins the one the thread has, or opens one for
-// the call.
-class ApartmentScope
-{
-  public:
-    ApartmentScope() : m_joined(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ApartmentScope()
-    {
-        if (m_joined)
-            CoUninitialize();
-    }
-    ApartmentScope(const ApartmentScope&) = delete;
-    ApartmentScope& operator=(const ApartmentScope&) = delete;
-
-  private:
-    bool m_joined;
-};
 } // namespace
 
 std::wstring TrimNull(const std::wstring& text)

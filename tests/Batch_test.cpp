@@ -48,4 +48,24 @@ TEST(BatchTest, WithoutAConsoleFoldersLeftAloneAreNamedInAnInformationBox)
     EXPECT_EQ(host.messages[1].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_EQ(ReadFileBytes(foreign + L"\\desktop.ini"), ini);
 }
+TEST(BatchTest, TheColourDialogColoursEachFolderOrNothingWhenCancelled)
+{
+    TempFolder temp;
+    const std::wstring a = temp.MakeFolder(L"A"), b = temp.MakeFolder(L"B");
+    FakeHost host;
+    const CommandLine command = ParseCommandLine({L"/colour", a, b});
+    EXPECT_EQ(RunBatch(command, host), kExitDone);
+    EXPECT_EQ(GetFileAttributesW((a + L"\\desktop.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(host.openDialog.colourSeen.Flags & CC_FULLOPEN);
+    host.openDialog.colourAnswer = RGB(0x12, 0xAB, 0x0F);
+    EXPECT_EQ(RunBatch(command, host), kExitDone);
+    for (const std::wstring& folder : {a, b})
+    {
+        wchar_t named[MAX_PATH] = {};
+        GetPrivateProfileStringW(L".ShellClassInfo", L"IconFile", L"", named, MAX_PATH,
+                                 (folder + L"\\desktop.ini").c_str());
+        EXPECT_STREQ(named, L"Tessaline-colour-12AB0F.ico");
+    }
+    EXPECT_TRUE(host.messages.empty()) << "no window unless something fails";
+}
 } // namespace

@@ -370,4 +370,38 @@ TEST_F(Handlers, TheSystemsChooserMissingUnderWineGivesTheFirstIcon)
     UpdateWindow(picture);
     EXPECT_EQ(ScreenPixel(picture, 20, 20), kLibraryColours[0]);
 }
+TEST_F(Handlers, AColourInTheIconBoxPreviewsItsFolderAndTheSystemMenuPicksOne)
+{
+    const auto previewShowsGreen = [&] {
+        for (int y = 7; y < 40; ++y)
+            for (int x = 7; x < 40; ++x)
+            {
+                const COLORREF p = PreviewPixel(x, y);
+                if (GetGValue(p) > GetRValue(p) + 40 && GetGValue(p) > GetBValue(p) + 40)
+                    return true;
+            }
+        return false;
+    };
+    form.SetText(frmMain::txtIcon, L"#00c000");
+    EXPECT_TRUE(previewShowsGreen()) << "at once, in any case";
+    form.SetText(frmMain::txtIcon, L"#00c00");
+    EXPECT_TRUE(PreviewEmpty());
+
+    HMENU menu = GetSystemMenu(form.Hwnd(), FALSE);
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, frmMain::kFolderColourCommand, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Folder colour...");
+    form.SetText(frmMain::txtIcon, L"#0000ff");
+    SendMessageW(form.Hwnd(), WM_SYSCOMMAND, frmMain::kFolderColourCommand, 0);
+    const CHOOSECOLORA first = host.openDialog.colourSeen;
+    EXPECT_EQ(first.rgbResult, RGB(0, 0, 255)) << "the box's colour first";
+    EXPECT_TRUE(first.Flags & CC_FULLOPEN);
+    EXPECT_EQ(form.Text(frmMain::txtIcon), L"#0000ff") << "cancelled";
+    first.lpCustColors[3] = RGB(1, 2, 3); // a custom colour the person set
+    host.openDialog.colourAnswer = RGB(0x12, 0xC0, 0x0F);
+    SendMessageW(form.Hwnd(), WM_SYSCOMMAND, frmMain::kFolderColourCommand, 0);
+    EXPECT_EQ(host.openDialog.colourSeen.lpCustColors[3], RGB(1, 2, 3));
+    EXPECT_EQ(form.Text(frmMain::txtIcon), L"#12C00F");
+    EXPECT_TRUE(previewShowsGreen());
+}
 } // namespace

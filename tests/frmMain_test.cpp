@@ -1,5 +1,7 @@
 // The main window as built from its design, driven with real messages.
 
+#include "cli/CommandLine.h"
+#include "engine/FolderColour.h"
 #include "resources/resource_ids.h"
 #include "runtime/Twips.h"
 #include "support/FakeHost.h"
@@ -10,6 +12,11 @@
 #include "ui/main/frmMain.h"
 
 #include <gtest/gtest.h>
+
+#include <shellapi.h>
+
+#include <map>
+#include <set>
 
 namespace
 {
@@ -190,6 +197,77 @@ TEST(MainWindowFolderMenu, TheSystemMenuItemFollowsAndChangesTheRegistry)
     HKEY verb = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderMenuVerbKey, 0, KEY_READ, &verb),
               ERROR_FILE_NOT_FOUND);
+}
+
+// Every command under a key, read back from the registry, by the key's path below it.
+void ReadCommands(HKEY key, const std::wstring& path, std::map<std::wstring, std::wstring>& out)
+{
+    wchar_t text[512] = {};
+    LONG bytes = sizeof text;
+    if (RegQueryValueW(key, L"command", text, &bytes) == ERROR_SUCCESS)
+        out[path] = text;
+    HKEY shell = nullptr;
+    if (RegOpenKeyExW(key, L"shell", 0, KEY_READ, &shell) != ERROR_SUCCESS)
+        return;
+    wchar_t name[256] = {};
+    for (DWORD i = 0; RegEnumKeyW(shell, i, name, 256) == ERROR_SUCCESS; ++i)
+    {
+        HKEY item = nullptr;
+        RegOpenKeyExW(shell, name, 0, KEY_READ, &item);
+        ReadCommands(item, path + L"\\" + name, out);
+        RegCloseKey(item);
+    }
+    RegCloseKey(shell);
+}
+
+TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregister)
+{
+    const std::wstring exe = L"C:\\Program Files\\Tessaline\\tessaline.exe";
+    HKEY other = nullptr; // someone else's verb beside ours stays
+    RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther", &other);
+    RegCloseKey(other);
+    for (bool submenus : {true, false})
+    {
+        ASSERT_EQ(AddFolderMenuVerb(exe, submenus), static_cast<DWORD>(ERROR_SUCCESS));
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderColourVerbKey, 0, KEY_READ, &key),
+                  ERROR_SUCCESS);
+        std::map<std::wstring, std::wstring> commands;
+        ReadCommands(key, L"", commands);
+        RegCloseKey(key);
+        std::set<std::wstring> colours;
+        std::multiset<CommandAction> actions;
+        for (const auto& [path, command] : commands)
+        {
+            int count = 0;
+            LPWSTR* argv = CommandLineToArgvW(command.c_str(), &count);
+            std::vector<std::wstring> arguments(argv + 1, argv + count);
+            ASSERT_GE(count, 3) << path;
+            EXPECT_EQ(argv[0], exe) << path;
+            EXPECT_EQ(arguments.back(), L"%1") << path;
+            LocalFree(argv);
+            arguments.back() = L"C:\\Photos";
+            const CommandLine parsed = ParseCommandLine(arguments);
+            actions.insert(parsed.action);
+            COLORREF colour = 0;
+            if (parsed.action == CommandAction::Apply && ParseColourText(parsed.icon, &colour))
+                colours.insert(parsed.icon);
+        }
+        if (submenus)
+        {
+            EXPECT_EQ(colours.size(), 9u);
+            EXPECT_EQ(actions.count(CommandAction::Apply), 9u);
+            EXPECT_EQ(actions.count(CommandAction::Remove), 1u) << "Default";
+        }
+        EXPECT_EQ(actions.count(CommandAction::PickColour), 1u) << "Other colour...";
+        EXPECT_EQ(commands.size(), submenus ? 11u : 1u);
+    }
+    ASSERT_EQ(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
+    HKEY gone = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderColourVerbKey, 0, KEY_READ, &gone),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther"),
+              ERROR_SUCCESS);
 }
 
 TEST(MainWindowFolderMenu, AFailureIsReportedWithItsError)

@@ -1,7 +1,8 @@
 #pragma once
-// The per-user verb that puts "Change folder icon..." in the menu of every folder and starts a
-// copy of the program with that folder. The one place in the program that touches the registry:
-// one key and its "command" subkey below HKEY_CURRENT_USER, which needs no administrator.
+// The per-user verbs that put "Change folder icon..." and "Folder colour" in the menu of every
+// folder and start a copy of the program with that folder. The one place in the program that
+// touches the registry: two keys and what lies below them in HKEY_CURRENT_USER, which needs no
+// administrator.
 
 #include <windows.h>
 
@@ -16,9 +17,19 @@ std::wstring FolderMenuCommand(const std::wstring& exe);
 // True when the verb is there and runs exe, not another copy of the program.
 bool FolderMenuVerbRuns(const std::wstring& exe);
 
-// Writes the verb for exe: its text, exe's icon and the command. ERROR_SUCCESS or the Windows
-// error number.
-DWORD AddFolderMenuVerb(const std::wstring& exe);
+// The colour verb's key below HKEY_CURRENT_USER.
+constexpr const wchar_t* kFolderColourVerbKey =
+    L"Software\\Classes\\Directory\\shell\\TessalineColour";
 
-// Deletes the verb's two keys, and nothing else. A verb that is not there is no error.
+// Whether the system shows submenus of registered verbs: Windows 7 and later.
+bool SystemHasVerbSubmenus();
+
+// Writes the verbs for exe: each text, exe's icon and the command. With submenus "Folder colour"
+// opens the colours, "Other colour..." (the colour dialog, one folder at a time) and "Default"
+// (Tessaline's icon taken away); without, "Folder colour..." is the colour dialog. ERROR_SUCCESS
+// or the Windows error number.
+DWORD AddFolderMenuVerb(const std::wstring& exe, bool submenus = SystemHasVerbSubmenus());
+
+// Deletes the verbs' keys and what lies below them, and nothing else. A verb that is not there is
+// no error.
 DWORD RemoveFolderMenuVerb();

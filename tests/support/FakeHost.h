@@ -54,8 +54,16 @@ class FakeOpenDialog : public CommonDialogApi
     BOOL GetSaveFileNameW(OPENFILENAMEW&) override { return FALSE; }
     short GetFileTitleW(const wchar_t*, wchar_t*, WORD) override { return -1; }
     DWORD CommDlgExtendedError() override { return 0; }
+    // The colour dialog: confirmed with colourAnswer, or cancelled while it is -1.
+    long colourAnswer = -1;
+    CHOOSECOLORA colourSeen{};
+    BOOL ChooseColorA(CHOOSECOLORA& record) override
+    {
+        colourSeen = record;
+        record.rgbResult = static_cast<COLORREF>(colourAnswer);
+        return colourAnswer >= 0;
+    }
     // The window shows no other dialog: each is cancelled.
-    BOOL ChooseColorA(CHOOSECOLORA&) override { return FALSE; }
     BOOL ChooseFontA(CHOOSEFONTA&) override { return FALSE; }
     BOOL PrintDlgA(PRINTDLGA&) override { return FALSE; }
     BOOL PageSetupDlgA(PAGESETUPDLGA&) override { return FALSE; }

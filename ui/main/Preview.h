@@ -9,3 +9,7 @@
 // large-icon size, its top-left corner at (7, 7) of the picture. Draws nothing for a file
 // without such an icon. The caller clears the picture first.
 void DrawPreviewIcon(PictureBox& picture, const std::wstring& path, int index = 0);
+
+// Draws the folder in the colour as Apply writes it, at the same size and place. Draws nothing
+// when the system's folder icon can't be read.
+void DrawPreviewColour(PictureBox& picture, COLORREF colour);

@@ -2,6 +2,7 @@
 
 #include "dialogs/cCommonDialog.h"
 #include "engine/DesktopIni.h"
+#include "engine/FolderColour.h"
 #include "engine/FolderIcon.h"
 #include "engine/IconEntry.h"
 #include "engine/IconLocation.h"
@@ -47,7 +48,10 @@ std::vector<FolderText> DroppedPaths(HDROP drop)
 }
 } // namespace
 
-frmMain::frmMain(Host& host) : Form(frmMainDesign(), host) {}
+frmMain::frmMain(Host& host)
+    : Form(frmMainDesign(), host), m_colourDialog(host.CommonDialogs())
+{
+}
 
 void frmMain::OnInitialize()
 {
@@ -63,6 +67,7 @@ void frmMain::OnLoad()
     HMENU menu = GetSystemMenu(Hwnd(), FALSE);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kFolderMenuCommand, L"Show in the folder menu");
+    AppendMenuW(menu, MF_STRING, kFolderColourCommand, L"Folder colour...");
 }
 
 bool frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -83,10 +88,17 @@ bool frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return false;
     case WM_SYSCOMMAND:
         // The system keeps the low four bits of a system command for itself.
-        if ((wParam & 0xFFF0) != kFolderMenuCommand)
+        switch (wParam & 0xFFF0)
+        {
+        case kFolderMenuCommand:
+            FolderMenu_Click();
+            return true;
+        case kFolderColourCommand:
+            FolderColour_Click();
+            return true;
+        default:
             return false;
-        FolderMenu_Click();
-        return true;
+        }
     default:
         return false;
     }
@@ -98,6 +110,8 @@ void frmMain::OnEvent(int row, FormEvent event)
     if (event == FormEvent::Change && (row == txtFolder || row == txtIcon))
     {
         UpdateApplyButton();
+        if (row == txtIcon)
+            txtIcon_Change();
         return;
     }
     if (event != FormEvent::Click)
@@ -317,6 +331,31 @@ void frmMain::FolderMenu_Click()
     if (DWORD error = TheHost().SetInFolderMenu(!TheHost().InFolderMenu()))
         ShowMessage(FailureLine(L"The folder menu", L"could not be changed", error), L"Error",
                     MB_OK | MB_ICONERROR);
+}
+
+void frmMain::txtIcon_Change()
+{
+    COLORREF colour = 0;
+    const bool isColour = ParseColourText(Text(txtIcon), &colour);
+    if (!isColour && !m_colourShown)
+        return; // a path shows its icon once it is chosen
+    Picture(picIcon).Clear();
+    m_colourShown = isColour;
+    if (isColour)
+        DrawPreviewColour(Picture(picIcon), colour);
+}
+
+void frmMain::FolderColour_Click()
+{
+    Busy busy(m_busy);
+    ChooseColorArgs args;
+    COLORREF colour = 0;
+    if (ParseColourText(Text(txtIcon), &colour))
+        args.Color = static_cast<long>(colour);
+    args.FullOpen = true;
+    args.Owner = reinterpret_cast<std::intptr_t>(Hwnd());
+    if (m_colourDialog.VBChooseColor(args) && IsLoaded())
+        SetText(txtIcon, ColourText(static_cast<COLORREF>(args.Color)));
 }
 
 void frmMain::lblCopyright_Click()

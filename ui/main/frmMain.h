@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the folder and icon boxes, the four buttons, the preview and the notice.
 
+#include "dialogs/cCommonDialog.h"
 #include "engine/FolderPath.h"
 #include "runtime/Form.h"
 #include "ui/about/frmAbout.h"
@@ -48,6 +49,8 @@ class frmMain : public Form
 
     // The system-menu command that shows or hides the program in the folder menu.
     static constexpr UINT kFolderMenuCommand = 0x0010;
+    // The system-menu command that puts a colour, "#RRGGBB", into the icon box.
+    static constexpr UINT kFolderColourCommand = 0x0020;
 
   protected:
     void OnInitialize() override;
@@ -84,8 +87,14 @@ class frmMain : public Form
     void SelectFolderPath(const FolderText& folder);
     void SelectIconPath(const std::wstring& path);
     void FolderMenu_Click();
+    void FolderColour_Click();
+    // The preview after the icon box changed: a colour shows its folder at once.
+    void txtIcon_Change();
 
     std::unique_ptr<frmAbout> m_about;
+    // Keeps the colour dialog's custom colours for the process.
+    cCommonDialog m_colourDialog;
+    bool m_colourShown = false;
     int m_busy = 0;
 };
 

@@ -1,0 +1,152 @@
+#include "engine/FolderColour.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+
+#include "engine/IconFileWriter.h"
+#include "engine/IconImages.h"
+#include "runtime/AsciiText.h"
+
+namespace
+{
+constexpr std::size_t kColourTextLength = 7; // "#RRGGBB"
+// shell32's closed folder: index 3 on XP, whose icon groups are ids 1, 2, 3... in that order.
+// Named by its id, since Wine's shell32 lists two named icons ahead of it.
+constexpr int kShell32ClosedFolderId = 4;
+constexpr int kStockDocument = 0;      // SIID_DOCNOASSOC
+constexpr int kStockFolder = 3;        // SIID_FOLDER
+constexpr UINT kStockIconLocation = 0; // SHGSI_ICONLOCATION
+
+// SHSTOCKICONINFO, which the XP headers this program builds with don't declare.
+struct StockIconInfo
+{
+    DWORD cbSize;
+    HICON hIcon;
+    int iSysImageIndex;
+    int iIcon;
+    WCHAR szPath[MAX_PATH];
+};
+using GetStockIconInfoFunction = HRESULT(WINAPI*)(int, UINT, StockIconInfo*);
+
+int HexDigit(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+} // namespace
+
+bool ParseColourText(const std::wstring& text, COLORREF* colour)
+{
+    if (text.size() != kColourTextLength || text[0] != L'#')
+        return false;
+    unsigned value = 0;
+    for (std::size_t i = 1; i < kColourTextLength; ++i)
+    {
+        const int digit = HexDigit(text[i]);
+        if (digit < 0)
+            return false;
+        value = value << 4 | static_cast<unsigned>(digit);
+    }
+    *colour = RGB(value >> 16, (value >> 8) & 0xFF, value & 0xFF);
+    return true;
+}
+
+std::wstring ColourText(COLORREF colour)
+{
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    const unsigned value = GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    std::wstring text(kColourTextLength, L'#');
+    for (std::size_t i = 1; i < kColourTextLength; ++i)
+        text[i] = kDigits[value >> (4 * (kColourTextLength - 1 - i)) & 0xF];
+    return text;
+}
+
+std::uint32_t RecolourPixel(std::uint32_t pixel, COLORREF colour)
+{
+    // HSL in closed form, on whole numbers. At lightness L (0..255) a channel is
+    // L + room(L) * S * (p - 1/2), where room(L) = 255 - |2L - 255| is the widest spread of the
+    // channels HSL allows there and p (0..1) places the channel within the colour's own spread. The
+    // colour's saturation S is its spread over its own room, so S * (p - 1/2) is
+    // (2 * channel - max - min) / (2 * its room): hue and saturation come from the colour alone.
+    const int red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
+    const int lightness2 = std::max({red, green, blue}) + std::min({red, green, blue}); // 2L
+    const int room = 255 - std::abs(lightness2 - 255);
+    const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
+    const int top = std::max({r, g, b}), bottom = std::min({r, g, b});
+    // Black and white have no room, and no spread either: they give grey like any grey.
+    const int colourRoom = std::max(255 - std::abs(top + bottom - 255), 1);
+    auto channel = [&](int c) {
+        const int twice = lightness2 * colourRoom + room * (2 * c - top - bottom);
+        return static_cast<std::uint32_t>((twice + colourRoom) / (2 * colourRoom)); // rounded
+    };
+    return (pixel & 0xFF000000) | channel(r) << 16 | channel(g) << 8 | channel(b);
+}
+
+IconLocation SystemFolderIcon()
+{
+    static const wchar_t kShell32[] = L"\\shell32.dll";
+    wchar_t shell32[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(shell32, MAX_PATH);
+    if (length == 0 || length + std::size(kShell32) > MAX_PATH)
+        return {};
+    std::memcpy(shell32 + length, kShell32, sizeof kShell32);
+    // Vista and later have the stock icon function, XP doesn't: found by name, not imported.
+    // shell32 stays loaded, as it does after any other call into it.
+    auto getStockIconInfo = reinterpret_cast<GetStockIconInfoFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryW(shell32), "SHGetStockIconInfo")));
+    StockIconInfo folder{}, document{};
+    folder.cbSize = document.cbSize = sizeof folder;
+    // One that gives a plain document's icon for the folder too is no answer (Wine 8's).
+    if (getStockIconInfo != nullptr &&
+        SUCCEEDED(getStockIconInfo(kStockFolder, kStockIconLocation, &folder)) &&
+        SUCCEEDED(getStockIconInfo(kStockDocument, kStockIconLocation, &document)) &&
+        (lstrcmpiW(folder.szPath, document.szPath) != 0 || folder.iIcon != document.iIcon))
+        return {folder.szPath, folder.iIcon};
+    return {shell32, -kShell32ClosedFolderId};
+}
+
+namespace
+{
+constexpr std::wstring_view kColourFilePrefix = L"Tessaline-colour-";
+constexpr std::wstring_view kColourFileExtension = L".ico";
+
+// The last colour made, for the next folder in that colour.
+COLORREF g_madeColour = CLR_INVALID;
+std::string g_madeFile;
+} // namespace
+
+const std::string& ColouredFolderIconFile(COLORREF colour)
+{
+    if (colour == g_madeColour)
+        return g_madeFile;
+    std::vector<IconImage> images = ReadIconImages(SystemFolderIcon());
+    for (IconImage& image : images)
+        for (std::uint32_t& pixel : image.pixels)
+            pixel = RecolourPixel(pixel, colour);
+    g_madeFile = IconFileBytes(images);
+    g_madeColour = colour;
+    return g_madeFile;
+}
+
+std::wstring ColourFileName(COLORREF colour)
+{
+    return std::wstring(kColourFilePrefix) + ColourText(colour).substr(1) +
+           std::wstring(kColourFileExtension);
+}
+
+bool IsColourFileName(const std::wstring& name)
+{
+    const size_t digits = kColourFilePrefix.size();
+    COLORREF colour = 0;
+    return name.size() == digits + kColourTextLength - 1 + kColourFileExtension.size() &&
+           SameAsciiText(std::wstring_view(name).substr(0, digits), kColourFilePrefix) &&
+           HasExtension(name, kColourFileExtension) &&
+           ParseColourText(L"#" + name.substr(digits, kColourTextLength - 1), &colour);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Coloured folders: the folder icon of the Windows the program runs on, in a colour the person
+// picks, as the bytes of an .ico file to put into the folder.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "engine/IconLocation.h"
+
+// Reads "#RRGGBB": '#' and six hex digits of either case, nothing before or after. False, and
+// the colour untouched, for any other text.
+bool ParseColourText(const std::wstring& text, COLORREF* colour);
+
+// The colour as "#RRGGBB" in upper case: its one spelling, for file names and the box.
+std::wstring ColourText(COLORREF colour);
+
+// The pixel (0xAARRGGBB) in the colour: its own lightness and alpha, the colour's hue and
+// saturation (HSL), so that shading, highlights and transparency stay. A grey colour, black and
+// white included, gives a grey pixel.
+std::uint32_t RecolourPixel(std::uint32_t pixel, COLORREF colour);
+
+// What Explorer shows for a plain folder: the stock folder icon on Vista and later, shell32's
+// closed folder on XP.
+IconLocation SystemFolderIcon();
+
+// The system's folder icon, every size it has up to 256 × 256, in the colour, as the bytes of an
+// .ico file (see IconFileBytes). Empty when it can't be made. The last colour's file is kept, so
+// that many folders in one colour cost one icon.
+const std::string& ColouredFolderIconFile(COLORREF colour);
+
+// The name of the colour's icon file in a folder, "Tessaline-colour-RRGGBB.ico": it says whose it
+// is, and a new colour is a new name, which the shell's icon cache has never seen.
+std::wstring ColourFileName(COLORREF colour);
+
+// Whether a name, as a desktop.ini gives it, is such a file's, in any case and in no other folder.
+bool IsColourFileName(const std::wstring& name);

@@ -1,0 +1,335 @@
+// Coloured folders: the colour text, and the .ico file made from the system's folder icon, read
+// back with the system's own icon functions and compared with the textbook HSL colour.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <tuple>
+
+#include "engine/FolderColour.h"
+#include "engine/FolderIcon.h"
+#include "engine/IconFileWriter.h"
+#include "engine/IconImages.h"
+#include "engine/IniText.h"
+#include "runtime/DecimalText.h"
+#include "runtime/UniqueAny.h"
+#include "support/IconLibrary.h"
+#include "support/TempFolder.h"
+
+namespace
+{
+std::uint32_t Pixel(COLORREF colour)
+{
+    return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+}
+
+// Why result is not source in the colour, or empty: the same alpha, and each channel within
+// rounding of the textbook HSL colour with the colour's hue and saturation and the source's
+// lightness, in floating point apart from the engine's whole numbers. A grey colour gives grey.
+std::string Mismatch(std::uint32_t source, std::uint32_t result, COLORREF colour)
+{
+    auto channels = [](std::uint32_t pixel) {
+        return std::array<double, 3>{double(pixel >> 16 & 0xFF), double(pixel >> 8 & 0xFF),
+                                     double(pixel & 0xFF)};
+    };
+    const auto want = channels(Pixel(colour)), made = channels(result), from = channels(source);
+    const double top = *std::max_element(want.begin(), want.end());
+    const double bottom = *std::min_element(want.begin(), want.end());
+    const double lightness = (*std::max_element(from.begin(), from.end()) +
+                              *std::min_element(from.begin(), from.end())) /
+                             2;
+    // Hue in sixths of the circle, saturation, and the chroma they give at that lightness.
+    const double hue = top == bottom    ? 0
+                       : top == want[0] ? std::fmod((want[1] - want[2]) / (top - bottom) + 6, 6)
+                       : top == want[1] ? (want[2] - want[0]) / (top - bottom) + 2
+                                        : (want[0] - want[1]) / (top - bottom) + 4;
+    const double saturation =
+        top == bottom ? 0 : (top - bottom) / (255 - std::abs(top + bottom - 255));
+    const double chroma = saturation * (255 - std::abs(2 * lightness - 255));
+    if (result >> 24 != source >> 24)
+        return "alpha of " + std::to_string(source);
+    if (saturation == 0 && (made[0] != made[1] || made[1] != made[2]))
+        return "not grey: " + std::to_string(result);
+    for (int i = 0; i < 3; ++i)
+    {
+        // Where the hue puts this channel between the lowest (0) and the highest (1).
+        const double place = std::clamp(std::abs(std::fmod(hue + 6 - 2 * i, 6) - 3) - 1, 0., 1.);
+        if (std::abs(made[i] - (lightness - chroma / 2 + chroma * place)) > 0.5 + 1e-9)
+            return "channel " + std::to_string(i) + " of " + std::to_string(source) + ": " +
+                   std::to_string(result);
+    }
+    return "";
+}
+
+// The pixels as the system reads the file at exactly that size: the colour, or the mask.
+std::vector<std::uint32_t> LoadedPixels(const std::wstring& file, int size, bool mask = false)
+{
+    UniqueHicon icon(static_cast<HICON>(
+        LoadImageW(nullptr, file.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE)));
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon.get(), &info))
+        return {};
+    UniqueHbitmap colourBitmap(info.hbmColor), maskBitmap(info.hbmMask);
+    BITMAPINFO format{{sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    std::vector<std::uint32_t> pixels(static_cast<size_t>(size) * size);
+    UniqueHdc dc(CreateCompatibleDC(nullptr));
+    GetDIBits(dc.get(), mask ? maskBitmap.get() : colourBitmap.get(), 0, size, pixels.data(),
+              &format, DIB_RGB_COLORS);
+    return pixels;
+}
+
+// Each image of the file as its directory lists it: size, bits per pixel, bytes.
+std::vector<std::tuple<int, int, std::string>> Directory(const std::string& file)
+{
+    auto read = [&](size_t at, size_t bytes) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, file.data() + at, bytes);
+        return value;
+    };
+    std::vector<std::tuple<int, int, std::string>> entries;
+    for (size_t at = 6; at < 6 + 16 * read(4, 2); at += 16)
+        entries.emplace_back(read(at, 1) == 0 ? 256 : read(at, 1), read(at + 6, 2),
+                             file.substr(read(at + 12, 4), read(at + 8, 4)));
+    return entries;
+}
+
+bool IsPng(const std::string& image)
+{
+    return image.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0;
+}
+
+// Grey, black, white, a very dark and a very light colour, pure red, green and blue, mid orange.
+const COLORREF kColours[] = {RGB(0x80, 0x80, 0x80), RGB(0x00, 0x00, 0x00), RGB(0xFF, 0xFF, 0xFF),
+                             RGB(0x14, 0x06, 0x28), RGB(0xF0, 0xFF, 0xF4), RGB(0xFF, 0x00, 0x00),
+                             RGB(0x00, 0xFF, 0x00), RGB(0x00, 0x00, 0xFF), RGB(0xFF, 0x88, 0x00)};
+} // namespace
+
+TEST(FolderColour, ColourTextIsExactlyHashAndSixHexDigits)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"#ff8800", L"#FF8800"}, {L"#FF8800", L"#FF8800"}, {L"#0aF9b1", L"#0AF9B1"},
+        {L"FF8800", nullptr},     {L"0ff8800", nullptr},    {L"#F80", nullptr},
+        {L"#ff880", nullptr},     {L"#ff88000", nullptr},   {L"#gg0000", nullptr},
+        {L" #ff8800", nullptr},   {L"#ff8800 ", nullptr},   {L"", nullptr}};
+    for (const auto& [text, canonical] : cases)
+    {
+        COLORREF colour = 0x12345678; // untouched by a refusal
+        EXPECT_EQ(ParseColourText(text, &colour), canonical != nullptr) << text;
+        EXPECT_EQ(canonical ? ColourText(colour) : DecimalText(colour),
+                  canonical ? canonical : DecimalText(0x12345678))
+            << text;
+    }
+    COLORREF colour = 0;
+    ASSERT_TRUE(ParseColourText(L"#FF8800", &colour));
+    EXPECT_EQ(colour, RGB(0xFF, 0x88, 0x00));
+}
+
+TEST(FolderColour, APixelTakesTheColoursHueAndSaturationAndKeepsItsLightness)
+{
+    for (COLORREF colour : kColours) // every lightness, with a grid of hues and alphas
+        for (std::uint32_t r = 0; r < 256; r += 15)
+            for (std::uint32_t g = 0; g < 256; g += 15)
+                for (std::uint32_t b = 0; b < 256; b += 15)
+                {
+                    const std::uint32_t pixel = (r + g + b) % 256 << 24 | r << 16 | g << 8 | b;
+                    ASSERT_EQ(Mismatch(pixel, RecolourPixel(pixel, colour), colour), "") << colour;
+                }
+}
+
+TEST(FolderColour, TheFileHoldsTheSystemFolderIconInTheColour)
+{
+    // The icon the shell itself gives a folder: Wine 8's stock icon function answers with the
+    // document icon for every kind, so this is what tells the folder icon apart.
+    TempFolder temp;
+    SHFILEINFOW shown{};
+    ASSERT_NE(SHGetFileInfoW(temp.Path().c_str(), 0, &shown, sizeof shown, SHGFI_ICONLOCATION), 0u);
+    const std::vector<IconImage> source = ReadIconImages(SystemFolderIcon());
+    const std::vector<IconImage> folder = ReadIconImages({shown.szDisplayName, shown.iIcon});
+    ASSERT_EQ(source.size(), folder.size());
+    std::vector<int> sizes;
+    for (size_t i = 0; i < source.size(); ++i)
+    {
+        sizes.push_back(source[i].size);
+        EXPECT_EQ(source[i].pixels, folder[i].pixels) << source[i].size;
+        // The image with alpha, not one of those of fewer colours beside it, with a mask alone.
+        EXPECT_TRUE(std::any_of(source[i].pixels.begin(), source[i].pixels.end(),
+                                [](std::uint32_t pixel) { return (pixel >> 24) % 255 != 0; }));
+    }
+    // Wine 8's shell32 folder icon: 256 as PNG; 48, 32 and 16 each at 32, 8 and 4 bits.
+    EXPECT_EQ(sizes, (std::vector<int>{256, 48, 32, 16}));
+
+    for (COLORREF colour : kColours)
+    {
+        SCOPED_TRACE(ColourText(colour));
+        const std::string file = ColouredFolderIconFile(colour);
+        EXPECT_LT(file.size(), 128u * 1024);
+        const std::wstring path = temp.WriteFile(ColourText(colour) + L".ico", file);
+        const auto entries = Directory(file);
+        ASSERT_EQ(entries.size(), source.size());
+        for (size_t i = 0; i < source.size(); ++i)
+        {
+            const int size = source[i].size;
+            EXPECT_EQ(entries[i], std::make_tuple(size, 32, std::get<2>(entries[i])));
+            EXPECT_EQ(IsPng(std::get<2>(entries[i])), size == 256);
+            const auto loaded = LoadedPixels(path, size), mask = LoadedPixels(path, size, true);
+            ASSERT_EQ(loaded.size(), source[i].pixels.size());
+            std::string why;
+            for (size_t p = 0; p < loaded.size() && why.empty(); ++p)
+            {
+                // Where the source is transparent, what the loader keeps of the colour is moot.
+                const std::uint32_t from = source[i].pixels[p];
+                why = from >> 24 == 0 ? (loaded[p] >> 24 ? "alpha" : "")
+                                      : Mismatch(from, loaded[p], colour);
+                if (why.empty() && from >> 24 && loaded[p] != RecolourPixel(from, colour))
+                    why = "not as made";
+                if (why.empty() && size < 256 && (mask[p] != 0) != (from >> 24 < 0x80))
+                    why = "mask";
+            }
+            EXPECT_EQ(why, "") << size;
+        }
+    }
+}
+
+TEST(FolderColour, ImagesAboveFortyEightArePngAndTheFileStaysUnderItsLimit)
+{
+    // Smooth shades at every size a folder icon has on some Windows: all as DIBs they would pass
+    // the limit.
+    std::vector<IconImage> images;
+    for (int size : {16, 24, 32, 48, 64, 96, 128, 256})
+    {
+        images.push_back({size, {}});
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                images.back().pixels.push_back(0xFF000040 | (x * 255 / size) << 16 |
+                                               (y * 255 / size) << 8);
+    }
+    const std::string file = IconFileBytes(images);
+    EXPECT_LT(file.size(), kIconFileLimit);
+    const auto entries = Directory(file);
+    ASSERT_EQ(entries.size(), images.size());
+    for (size_t i = 0; i < images.size(); ++i)
+        EXPECT_EQ(std::make_pair(std::get<0>(entries[i]), IsPng(std::get<2>(entries[i]))),
+                  std::make_pair(images[i].size, images[i].size > 48));
+    // An .ico file has no icon directory for ReadIconImages: the system extracts its sizes.
+    TempFolder temp;
+    std::vector<int> sizes;
+    for (const IconImage& image : ReadIconImages({temp.WriteFile(L"shades.ico", file), 0}))
+    {
+        sizes.push_back(image.size);
+        EXPECT_TRUE(std::any_of(images.begin(), images.end(), [&](const IconImage& made) {
+            return made.size == image.size && made.pixels == image.pixels;
+        })) << image.size;
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 256}));
+}
+
+TEST(FolderColour, AnIconWithoutAlphaTakesItFromItsMask)
+{
+    // 16 × 16 without alpha; the mask (rows of 16 bits) is white, transparent, on the right half.
+    const std::vector<std::uint32_t> colour(16 * 16, 0x336699);
+    const std::vector<WORD> mask(16, 0xFF00);
+    UniqueHbitmap colourBitmap(CreateBitmap(16, 16, 1, 32, colour.data()));
+    UniqueHbitmap maskBitmap(CreateBitmap(16, 16, 1, 1, mask.data()));
+    ICONINFO info{TRUE, 0, 0, maskBitmap.get(), colourBitmap.get()};
+    UniqueHicon icon(CreateIconIndirect(&info));
+    const IconImage image = IconPixels(icon.get(), 16);
+    ASSERT_EQ(image.pixels.size(), colour.size());
+    for (int i = 0; i < 16 * 16; ++i)
+        ASSERT_EQ(image.pixels[i], i % 16 < 8 ? 0xFF336699 : 0) << i;
+}
+
+TEST(FolderColour, AnIconIsFoundByIndexAndByResourceId)
+{
+    for (int i = 0; i < kLibraryIcons; ++i)
+        for (int index : {i, -(kLibraryFirstResourceId + i)})
+        {
+            const std::vector<IconImage> images = ReadIconImages({IconLibraryPath(), index});
+            ASSERT_EQ(images.size(), 1u) << index;
+            EXPECT_EQ(images[0].size, 32);
+            EXPECT_EQ(images[0].pixels,
+                      std::vector<std::uint32_t>(32 * 32, 0xFF000000 | Pixel(kLibraryColours[i])))
+                << index;
+        }
+}
+
+// Applies and removals in a generated order, against a model of which colour file the folder
+// should hold: exactly the one its desktop.ini names, hidden and system, beside a file of a
+// colour's name that Tessaline didn't write, which is never touched and refuses that colour.
+TEST(FolderColour, AFolderHoldsOnlyTheColourFileItsDesktopIniNames)
+{
+    TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"Coloured");
+    const std::wstring plain = temp.WriteFile(L"plain.ico", ColouredFolderIconFile(kColours[0]));
+    const std::wstring foreign = ColourFileName(kColours[5]);
+    temp.WriteFile(L"Coloured\\" + foreign, "someone's");
+    temp.WriteFile(L"Coloured\\notes.txt", "mine");
+    std::wstring expected; // the colour file that the folder should hold
+    unsigned seed = 7;
+    for (int step = 0; step < 60; ++step)
+    {
+        seed = seed * 1103515245 + 12345;
+        const unsigned pick = (seed >> 16) % (std::size(kColours) + 2);
+        const FolderText text = FolderText::FromOutside(folder);
+        IconResult result;
+        if (pick < std::size(kColours))
+        {
+            // Any case: the colour's file is one name.
+            std::wstring colour = ColourText(kColours[pick]);
+            if (step % 2)
+                CharLowerW(&colour[0]);
+            result = ApplyFolderIcon(text, colour);
+            if (ColourFileName(kColours[pick]) == foreign)
+                ASSERT_EQ(result.status, IconStatus::ColourFileTaken) << step;
+            else
+                expected = ColourFileName(kColours[pick]);
+        }
+        else if (pick == std::size(kColours))
+            result = ApplyFolderIcon(text, plain), expected.clear();
+        else
+            result = RemoveFolderIcon(text), expected.clear();
+        if (result.status != IconStatus::ColourFileTaken)
+        {
+            ASSERT_EQ(result.status, IconStatus::Ok) << step << " " << pick;
+        }
+
+        std::vector<std::wstring> found;
+        WIN32_FIND_DATAW entry{};
+        HANDLE search = FindFirstFileW((folder + L"\\Tessaline-colour-*").c_str(), &entry);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry))
+            if (foreign != entry.cFileName)
+            {
+                found.push_back(entry.cFileName);
+                EXPECT_EQ(entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+                          static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+            }
+        FindClose(search);
+        ASSERT_EQ(found, expected.empty() ? std::vector<std::wstring>()
+                                          : std::vector<std::wstring>{expected})
+            << step;
+        wchar_t named[MAX_PATH] = {};
+        GetPrivateProfileStringW(L".ShellClassInfo", L"IconResource", L"", named, MAX_PATH,
+                                 (folder + L"\\desktop.ini").c_str());
+        if (!expected.empty())
+        {
+            ASSERT_EQ(std::wstring(named), expected + L",0") << step;
+        }
+        ASSERT_EQ(ReadFileBytes(folder + L"\\" + foreign), "someone's");
+        ASSERT_EQ(ReadFileBytes(folder + L"\\notes.txt"), "mine");
+    }
+
+    // A failed apply leaves no colour file: here the desktop.ini would pass its limit.
+    RemoveFolderIcon(FolderText::FromOutside(folder));
+    const std::string full = "[x]\r\n" + std::string(kMaxIniBytes - 40, 'a') + "\r\n";
+    temp.WriteFile(L"Coloured\\desktop.ini", full);
+    EXPECT_EQ(ApplyFolderIcon(FolderText::FromOutside(folder), L"#123456").status,
+              IconStatus::IniTooLarge);
+    EXPECT_EQ(GetFileAttributesW((folder + L"\\" + ColourFileName(RGB(0x12, 0x34, 0x56))).c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), full);
+}
