@@ -144,18 +144,14 @@ std::vector<size_t> TakeOutBlocks(Lines& lines, Memory& memory)
         memory.folderNotReadOnly |= std::any_of(first, lines.begin() + end, [](const IniLine& l) {
             return IsComment(l, kFolderNotReadOnly);
         });
+        // Every icon key's value up to its last comma: IconFile's and IconResource's file (an
+        // IconIndex gives a number, which names no file of Tessaline's).
         for (auto line = first; line != lines.begin() + end; ++line)
         {
-            const std::wstring name = NameOf(line->text);
-            const bool resource = SameName(name, kIconKeys[0]);
-            if (!IsIconKey(*line) || !(resource || SameName(name, kIconKeys[1])))
-                continue;
             const size_t equals = line->text.find(L'=');
-            std::wstring value =
-                equals == std::wstring::npos ? L"" : TrimBlanks(line->text.substr(equals + 1));
-            if (resource)
-                value = TrimBlanks(value.substr(0, value.rfind(L',')));
-            memory.files.push_back(value);
+            if (IsIconKey(*line) && equals != std::wstring::npos)
+                memory.files.push_back(TrimBlanks(
+                    line->text.substr(equals + 1, line->text.rfind(L',') - equals - 1)));
         }
         const auto kept = std::remove_if(first, lines.begin() + end, IsTessalines);
         const size_t keptCount = kept - first;

@@ -190,24 +190,17 @@ IconResult PutColourFile(const Target& target, COLORREF colour,
     taken.path = path;
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
         return Named(own, name) ? Status(IconStatus::Ok) : taken;
-    // Only a new file: one that appears meanwhile is not replaced either.
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, nullptr));
-    if (!file)
-    {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_EXISTS ? taken : WriteFailed(error, path);
-    }
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr) ||
-        written != bytes.size() || !FlushFileBuffers(file.get()))
-    {
-        const DWORD error = GetLastError();
-        file.reset();
-        DeleteFileW(path.c_str());
-        return WriteFailed(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT, path);
-    }
+    // Complete before it has its name, and only where no file has it: one that appears meanwhile
+    // is not replaced either.
+    StagedFile staged;
+    DWORD error = staged.Write(target.folderText, bytes);
+    if (error == ERROR_SUCCESS)
+        error = staged.MoveOnto(path, false);
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+        return taken;
+    if (error != ERROR_SUCCESS)
+        return WriteFailed(error, path);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     created = path;
     return Status(IconStatus::Ok);
 }

@@ -68,7 +68,7 @@ DWORD StagedFile::Write(const std::wstring& folderText, const std::string& bytes
     return ERROR_SUCCESS;
 }
 
-DWORD StagedFile::MoveOnto(const std::wstring& target)
+DWORD StagedFile::MoveOnto(const std::wstring& target, bool replace)
 {
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < kMoveAttempts; ++attempt)
@@ -76,7 +76,7 @@ DWORD StagedFile::MoveOnto(const std::wstring& target)
         if (attempt > 0)
             Sleep(kMoveRetryMs);
         if (MoveFileExW(m_path.c_str(), target.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                        (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
         {
             m_path.clear();
             return ERROR_SUCCESS;

@@ -19,9 +19,10 @@ class StagedFile
     // Returns ERROR_SUCCESS or the Windows error number.
     DWORD Write(const std::wstring& folderText, const std::string& bytes);
 
-    // Moves the staged file onto target, replacing a file there. Returns ERROR_SUCCESS or the
-    // Windows error number; on failure the target is as it was.
-    DWORD MoveOnto(const std::wstring& target);
+    // Moves the staged file onto target, replacing a file there, or with replace false only where
+    // there is none (ERROR_ALREADY_EXISTS otherwise). Returns ERROR_SUCCESS or the Windows error
+    // number; on failure the target is as it was.
+    DWORD MoveOnto(const std::wstring& target, bool replace = true);
 
   private:
     std::wstring m_path;

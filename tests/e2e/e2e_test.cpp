@@ -455,6 +455,30 @@ TEST_F(EndToEndFolders, BatchRemoveTakesEachFolderOnceAndBringsBackASetAsideIcon
     EXPECT_EQ(ReadFileBytes(Ini()), foreign);
 }
 
+TEST_F(EndToEndFolders, BatchModeColoursFoldersWithAFileEachThatGoesWithTheirIcon)
+{
+    const std::wstring other = folder.MakeFolder(L"Other");
+    std::string output;
+    Driver colour(Driver::Batch::Output, L"/apply #d9433b Photos Other", folder.Path());
+    EXPECT_EQ(colour.WaitForExit(&output), 0u) << output;
+    EXPECT_EQ(output, "");
+    const std::wstring name = L"Tessaline-colour-D9433B.ico";
+    for (const std::wstring& coloured : {target, other})
+    {
+        EXPECT_EQ(ReadFileBytes(coloured + L"\\desktop.ini"), ExpectedDesktopIni(name));
+        EXPECT_EQ(GetFileAttributesW((coloured + L"\\" + name).c_str()) &
+                      (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY),
+                  static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    }
+    Driver plain(Driver::Batch::Output, L"/apply star.ico Photos", folder.Path());
+    EXPECT_EQ(plain.WaitForExit(), 0u);
+    Driver remove(Driver::Batch::Output, L"/remove Other", folder.Path());
+    EXPECT_EQ(remove.WaitForExit(), 0u);
+    for (const std::wstring& coloured : {target, other})
+        EXPECT_EQ(GetFileAttributesW((coloured + L"\\" + name).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFileBytes(Ini()), ExpectedDesktopIni(icon));
+}
+
 TEST_F(EndToEndFolders, WithoutAConsoleBatchModeSumsUpInOneMessageBoxUnlessQuiet)
 {
     Driver shown(Driver::Batch::NoOutput, L"/remove gone C:\\", folder.Path());
@@ -493,11 +517,17 @@ TEST(EndToEnd, RegisterPutsOneVerbIntoTheFolderMenuAndUnregisterTakesItOut)
     EXPECT_EQ(RegistryText(key, nullptr), L"Change folder icon...");
     EXPECT_EQ(RegistryText(key, L"Icon"), tessaline + L",0");
     EXPECT_EQ(RegistryText(key + L"\\command", nullptr), L"\"" + tessaline + L"\" \"%1\"");
+    // The colour dialog's verb: the one of XP, or the submenu's item from 7 on.
+    EXPECT_EQ(RegistryText(key + L"Colour\\command", nullptr) +
+                  RegistryText(key + L"Colour\\shell\\9 Other\\command", nullptr),
+              L"\"" + tessaline + L"\" /colour \"%1\"");
 
     Driver unregistering(Driver::Batch::Output, L"/Unregister", L"");
     EXPECT_EQ(unregistering.WaitForExit(), 0u);
     HKEY shell = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &shell),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (key + L"Colour").c_str(), 0, KEY_READ, &shell),
               ERROR_FILE_NOT_FOUND);
 }
 } // namespace
