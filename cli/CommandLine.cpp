@@ -168,9 +168,9 @@ std::wstring UsageText()
            L"  tessaline /remove FOLDER...      takes away the icon that Tessaline gave each\r\n"
            L"                                   folder; others are left alone and listed\r\n"
            L"  tessaline /register              puts \"Change folder icon...\" and \"Folder\r\n"
-           L"                                   colour\" into the menu\r\n"
-           L"                                   of every folder, for this user\r\n"
-           L"  tessaline /unregister            takes it out again\r\n"
+           L"                                   colour\" into the menu of every folder, for\r\n"
+           L"                                   this user\r\n"
+           L"  tessaline /unregister            takes them out again\r\n"
            L"  /quiet                           no message box; /? this text\r\n"
            L"\r\n"
            L"Exit code: 0 nothing failed, 1 something failed, 2 a wrong command line.\r\n";
