@@ -278,6 +278,26 @@ TEST(Forms, PictureKeepsWhatWasDrawnAcrossRepaints)
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), RGB(255, 0, 0));
 
+    // A move to a monitor of another DPI resizes the box: the drawing stays where it was, and
+    // what the box gains is background.
+    RECT window{};
+    GetWindowRect(form.Hwnd(), &window);
+    for (int dpi : {144, 96})
+    {
+        RECT place = window;
+        place.right += MulDiv(window.right - window.left, dpi - 96, 96);
+        place.bottom += MulDiv(window.bottom - window.top, dpi - 96, 96);
+        MoveToDpi(form, dpi, place);
+        UpdateWindow(picture.Hwnd());
+        RECT client{};
+        GetClientRect(picture.Hwnd(), &client);
+        EXPECT_EQ(client.right, TwipsToPixels(720, dpi) - 2 * GetSystemMetrics(SM_CXEDGE));
+        EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), RGB(255, 0, 0)) << dpi;
+        EXPECT_EQ(ScreenPixel(picture.Hwnd(), client.right - 1, client.bottom - 1),
+                  GetSysColor(COLOR_WINDOW))
+            << dpi;
+    }
+
     picture.Clear();
     UpdateWindow(picture.Hwnd());
     EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), GetSysColor(COLOR_WINDOW));
