@@ -30,11 +30,6 @@ HANDLE AppImage(int id, UINT type, int size, UINT flags = 0)
     return LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), type, size, size, flags);
 }
 
-// A system metric at dpi: the system gives it at the system's DPI.
-int MetricAt(int index, int dpi)
-{
-    return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
-}
 } // namespace
 
 Form::Form(const FormDesign& design, Host& host) : m_design(design), m_host(host)
@@ -119,18 +114,23 @@ void Form::LayOut()
         SendMessageW(m_controls[row], WM_SETFONT, reinterpret_cast<WPARAM>(fonts[underlined]),
                      TRUE);
     }
-    // The caption bar and the task bar take the icon at their own sizes.
+    // The caption bar and the task bar take the icon at their own sizes. The system's metrics
+    // are those of the system's DPI.
+    const int systemDpi = ScreenDpi();
+    const auto metric = [&](int index) {
+        return MulDiv(GetSystemMetrics(index), m_dpi, systemDpi);
+    };
     static_assert(ICON_SMALL == 0 && ICON_BIG == 1, "the icons' slots");
     for (int i = 0; i < 2; ++i)
     {
         m_fonts[i].reset(fonts[i]);
         HANDLE icon =
-            AppImage(IDI_APP, IMAGE_ICON, MetricAt(i == ICON_BIG ? SM_CXICON : SM_CXSMICON, m_dpi));
+            AppImage(IDI_APP, IMAGE_ICON, metric(i == ICON_BIG ? SM_CXICON : SM_CXSMICON));
         SendMessageW(m_hwnd, WM_SETICON, i, reinterpret_cast<LPARAM>(icon));
         m_icons[i].reset(static_cast<HICON>(icon));
     }
     m_linkCursor.reset(
-        static_cast<HCURSOR>(AppImage(IDC_HANDLINK, IMAGE_CURSOR, MetricAt(SM_CXCURSOR, m_dpi))));
+        static_cast<HCURSOR>(AppImage(IDC_HANDLINK, IMAGE_CURSOR, metric(SM_CXCURSOR))));
 }
 
 void Form::SetAccessibleNames(bool given)

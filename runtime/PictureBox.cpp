@@ -53,10 +53,9 @@ void PictureBox::Create(HWND hwnd)
 
 void PictureBox::Resize()
 {
+    // A box of no size (as it is created) gets a bitmap of one pixel.
     RECT all{};
     GetClientRect(m_hwnd, &all);
-    all.right = all.right > 0 ? all.right : 1;
-    all.bottom = all.bottom > 0 ? all.bottom : 1;
     HDC screen = GetDC(m_hwnd);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, all.right, all.bottom);
