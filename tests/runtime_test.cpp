@@ -284,18 +284,12 @@ TEST(Forms, PictureKeepsWhatWasDrawnAcrossRepaints)
     GetWindowRect(form.Hwnd(), &window);
     for (int dpi : {144, 96})
     {
-        RECT place = window;
-        place.right += MulDiv(window.right - window.left, dpi - 96, 96);
-        place.bottom += MulDiv(window.bottom - window.top, dpi - 96, 96);
-        MoveToDpi(form, dpi, place);
+        MoveToDpi(form, dpi, {window.left, window.top, window.right + dpi, window.bottom + dpi});
         UpdateWindow(picture.Hwnd());
-        RECT client{};
-        GetClientRect(picture.Hwnd(), &client);
-        EXPECT_EQ(client.right, TwipsToPixels(720, dpi) - 2 * GetSystemMetrics(SM_CXEDGE));
+        const int size = TwipsToPixels(720, dpi) - 2 * GetSystemMetrics(SM_CXEDGE);
         EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), RGB(255, 0, 0)) << dpi;
-        EXPECT_EQ(ScreenPixel(picture.Hwnd(), client.right - 1, client.bottom - 1),
-                  GetSysColor(COLOR_WINDOW))
-            << dpi;
+        EXPECT_EQ(ScreenPixel(picture.Hwnd(), size - 1, size - 1), GetSysColor(COLOR_WINDOW));
+        EXPECT_EQ(ChildRect(picture.Hwnd()).right, TwipsToPixels(2400 + 720, dpi));
     }
 
     picture.Clear();
