@@ -33,6 +33,9 @@ struct ControlDesign
     int left, top, width, height; // twips
     int tabIndex;
     unsigned options;
+    // What assistive technology calls the control where its caption says nothing ("...", a
+    // picture); the caption stays what the eye sees. nullptr: the system's own name.
+    const wchar_t* accessibleName = nullptr;
 };
 
 enum class BorderKind

@@ -8,6 +8,10 @@
 
 #include <algorithm>
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0 // Windows 8.1 and later: the headers for XP lack it
+#endif
+
 namespace
 {
 // Every form that has a window, for the relay of system-wide changes. At namespace scope, not
@@ -19,26 +23,13 @@ std::vector<Form*>& LiveForms()
     return g_liveForms;
 }
 
-HCURSOR HandCursor()
+// flags 0: a handle of the caller's own, at exactly this size (a shared one comes at the size
+// it was first loaded at).
+HANDLE AppImage(int id, UINT type, int size, UINT flags = 0)
 {
-    // A resource cursor loaded with LoadCursor is shared: it must not be destroyed.
-    HCURSOR cursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HANDLINK));
-    return cursor != nullptr ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+    return LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), type, size, size, flags);
 }
 
-HICON AppIcon(int size)
-{
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP),
-                                         IMAGE_ICON, size, size, LR_SHARED));
-}
-
-UniqueHfont MakeFont(const FormDesign& design, int dpi, bool underlined)
-{
-    return UniqueHfont(CreateFontW(FontHeightForPoints(design.fontSizeHundredths, dpi), 0, 0, 0,
-                                   design.fontWeight, FALSE, underlined ? TRUE : FALSE, FALSE,
-                                   ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, design.fontFace));
-}
 } // namespace
 
 Form::Form(const FormDesign& design, Host& host) : m_design(design), m_host(host)
@@ -61,8 +52,10 @@ const wchar_t* Form::RegisterClass() const
         return m_design.className;
     wc.lpfnWndProc = &Form::WindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hIcon = AppIcon(GetSystemMetrics(SM_CXICON));
-    wc.hIconSm = AppIcon(GetSystemMetrics(SM_CXSMICON));
+    wc.hIcon =
+        static_cast<HICON>(AppImage(IDI_APP, IMAGE_ICON, GetSystemMetrics(SM_CXICON), LR_SHARED));
+    wc.hIconSm =
+        static_cast<HICON>(AppImage(IDI_APP, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), LR_SHARED));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = m_design.className;
@@ -80,8 +73,6 @@ void Form::Load(HWND owner, int dpi)
         OnInitialize();
     }
     m_dpi = dpi > 0 ? dpi : ScreenDpi();
-    m_font = MakeFont(m_design, m_dpi, false);
-    m_underlinedFont = MakeFont(m_design, m_dpi, true);
 
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     if (m_design.minButton)
@@ -99,18 +90,62 @@ void Form::Load(HWND owner, int dpi)
                     nullptr, GetModuleHandleW(nullptr), this);
     if (m_hwnd == nullptr)
         return;
-    // The caption bar and the task bar take the icon at their own sizes.
-    SendMessageW(m_hwnd, WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(AppIcon(GetSystemMetrics(SM_CXICON))));
-    SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(AppIcon(GetSystemMetrics(SM_CXSMICON))));
     CreateControls();
+    LayOut();
     OnLoad();
+}
+
+void Form::LayOut()
+{
+    // Always from the design, never from the current rectangles: going to another DPI and back
+    // ends exactly where it began. The old fonts and icons go once nothing uses them.
+    HFONT fonts[2];
+    for (int underlined = 0; underlined < 2; ++underlined)
+        fonts[underlined] = CreateFontW(
+            FontHeightForPoints(m_design.fontSizeHundredths, m_dpi), 0, 0, 0, m_design.fontWeight,
+            FALSE, underlined, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, m_design.fontFace);
+    for (size_t row = 0; row < m_controls.size(); ++row)
+    {
+        const ControlDesign& c = m_design.controls[row];
+        MoveWindow(m_controls[row], TwipsToPixels(c.left, m_dpi), TwipsToPixels(c.top, m_dpi),
+                   TwipsToPixels(c.width, m_dpi), TwipsToPixels(c.height, m_dpi), TRUE);
+        bool underlined = (c.options & kUnderlined) || c.kind == ControlKind::LinkLabel;
+        SendMessageW(m_controls[row], WM_SETFONT, reinterpret_cast<WPARAM>(fonts[underlined]),
+                     TRUE);
+    }
+    // The caption bar and the task bar take the icon at their own sizes. The system's metrics
+    // are those of the system's DPI.
+    const int systemDpi = ScreenDpi();
+    const auto metric = [&](int index) {
+        return MulDiv(GetSystemMetrics(index), m_dpi, systemDpi);
+    };
+    static_assert(ICON_SMALL == 0 && ICON_BIG == 1, "the icons' slots");
+    for (int i = 0; i < 2; ++i)
+    {
+        m_fonts[i].reset(fonts[i]);
+        HANDLE icon =
+            AppImage(IDI_APP, IMAGE_ICON, metric(i == ICON_BIG ? SM_CXICON : SM_CXSMICON));
+        SendMessageW(m_hwnd, WM_SETICON, i, reinterpret_cast<LPARAM>(icon));
+        m_icons[i].reset(static_cast<HICON>(icon));
+    }
+    m_linkCursor.reset(
+        static_cast<HCURSOR>(AppImage(IDC_HANDLINK, IMAGE_CURSOR, metric(SM_CXCURSOR))));
+}
+
+void Form::SetAccessibleNames(bool given)
+{
+    // Not before the controls exist, and each way once.
+    if (given == m_named || m_controls.empty())
+        return;
+    m_named = given;
+    for (size_t row = 0; row < m_controls.size(); ++row)
+        if (const wchar_t* name = m_design.controls[row].accessibleName)
+            m_host.SetAccessibleName(m_controls[row], given ? name : nullptr);
 }
 
 void Form::CreateControls()
 {
-    m_controls.assign(m_design.controlCount, nullptr);
     m_pictures.clear();
     m_pictures.resize(m_design.controlCount);
     // Created in tab order: the dialog manager moves the focus in creation (z) order. A screen
@@ -121,6 +156,7 @@ void Form::CreateControls()
     const ControlDesign* controls = m_design.controls;
     const int count = m_design.controlCount;
     std::vector<int> key(count), order(count);
+    std::vector<HWND> created(count);
     for (int row = 0; row < count; ++row)
         key[row] = 2 * controls[row].tabIndex;
     for (int box = 0; box < count; ++box)
@@ -129,7 +165,8 @@ void Form::CreateControls()
             continue;
         int label = -1;
         for (int row = 0; row < count; ++row)
-            if (controls[row].kind == ControlKind::Label && controls[row].top == controls[box].top &&
+            if (controls[row].kind == ControlKind::Label &&
+                controls[row].top == controls[box].top &&
                 controls[row].left + controls[row].width <= controls[box].left &&
                 (label < 0 || controls[row].tabIndex < controls[label].tabIndex))
                 label = row;
@@ -144,7 +181,8 @@ void Form::CreateControls()
         order[at] = row;
     }
     for (int row : order)
-        m_controls[row] = CreateControl(row);
+        created[row] = CreateControl(row);
+    m_controls = std::move(created);
 }
 
 HWND Form::CreateControl(int row)
@@ -183,15 +221,11 @@ HWND Form::CreateControl(int row)
     }
     if (c.options & kDisabled)
         style |= WS_DISABLED;
-    HWND control = CreateWindowExW(
-        exStyle, className, c.caption, style, TwipsToPixels(c.left, m_dpi),
-        TwipsToPixels(c.top, m_dpi), TwipsToPixels(c.width, m_dpi), TwipsToPixels(c.height, m_dpi),
-        m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + row)),
-        GetModuleHandleW(nullptr), createParam);
-    bool underlined = (c.options & kUnderlined) || c.kind == ControlKind::LinkLabel;
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(underlined ? m_underlinedFont.get() : m_font.get()),
-                 FALSE);
+    // Placed and given its font by LayOut.
+    HWND control =
+        CreateWindowExW(exStyle, className, c.caption, style, 0, 0, 0, 0, m_hwnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + row)),
+                        GetModuleHandleW(nullptr), createParam);
     if (c.kind == ControlKind::TextBox)
         SendMessageW(control, EM_LIMITTEXT, 0, 0); // no limit but the system's
     return control;
@@ -204,6 +238,11 @@ void Form::Show()
         return;
     // As dialogs do: focus rectangles and access keys show once the keyboard is used.
     SendMessageW(m_hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
+    // A running screen reader gets the names from the start; without one they cost nothing
+    // until assistive technology asks (WM_GETOBJECT).
+    BOOL screenReader = FALSE;
+    if (SystemParametersInfoW(SPI_GETSCREENREADER, 0, &screenReader, 0) && screenReader)
+        SetAccessibleNames(true);
     ShowWindow(m_hwnd, SW_SHOW);
     UpdateWindow(m_hwnd);
     int first = -1;
@@ -365,6 +404,12 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->m_hwnd = hwnd;
+        // Windows 10 1607 scales the caption and frame of a per-monitor window only when asked;
+        // later versions do it by themselves, earlier ones lack the function.
+        using EnableScaling = BOOL(WINAPI*)(HWND);
+        if (auto enable = reinterpret_cast<EnableScaling>(reinterpret_cast<void (*)()>(
+                GetProcAddress(GetModuleHandleW(L"user32.dll"), "EnableNonClientDpiScaling"))))
+            enable(hwnd);
     }
     if (self == nullptr)
         return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -400,7 +445,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         if (row >= 0 && (m_design.controls[row].options & kHandCursor) &&
             LOWORD(lParam) == HTCLIENT)
         {
-            SetCursor(HandCursor());
+            SetCursor(m_linkCursor ? m_linkCursor.get() : LoadCursorW(nullptr, IDC_ARROW));
             return TRUE;
         }
         break;
@@ -418,6 +463,18 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
             break;
         RestoreFocus();
         return 0;
+    case WM_DPICHANGED:
+        // Moved to a monitor of another DPI (8.1 and later): the new DPI, and the place the system
+        // suggests there, which keeps the window from bouncing between two monitors.
+        m_dpi = HIWORD(wParam);
+        LayOut();
+        if (lParam != 0)
+        {
+            const RECT& place = *reinterpret_cast<const RECT*>(lParam);
+            MoveWindow(m_hwnd, place.left, place.top, place.right - place.left,
+                       place.bottom - place.top, TRUE);
+        }
+        return 0;
     case WM_CLOSE:
         Unload();
         return 0;
@@ -427,9 +484,19 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         m_lastFocus = nullptr;
         m_controls.clear();
         m_pictures.clear();
-        m_font.reset();
-        m_underlinedFont.reset();
+        for (int i = 0; i < 2; ++i)
+        {
+            m_fonts[i].reset();
+            m_icons[i].reset();
+        }
+        m_linkCursor.reset();
         return 0;
+    case WM_GETOBJECT:
+    case WM_DESTROY:
+        // Assistive technology looking at the window finds the names before it reaches the
+        // controls; at WM_DESTROY the controls still exist, and their names go before they do.
+        SetAccessibleNames(message == WM_GETOBJECT);
+        [[fallthrough]];
     default:
         if (RaiseMessage(message, wParam, lParam))
             return 0;

@@ -32,9 +32,12 @@ class Form
 
     // Creates the window and its controls at dpi (0: the screen's), centred on the screen and
     // hidden. The initialise event runs before the first window of this object, the load
-    // event after every creation.
+    // event after every creation. When the window moves to a monitor of another DPI, it is laid
+    // out again from its design at that DPI.
     void Load(HWND owner = nullptr, int dpi = 0);
     // Loads when needed, shows the window and gives the focus to the first control in tab order.
+    // The controls get the accessible names of their design rows when a screen reader is
+    // running, or else when assistive technology first asks the window for its objects.
     void Show();
     // Shows the window owned by owner and returns when it is closed; the owner takes no input
     // meanwhile.
@@ -79,6 +82,10 @@ class Form
     // Runs a handler; an error that escapes it goes to the untrapped-error boundary.
     template <typename Handler> void Guarded(Handler handler) noexcept;
     void CreateControls();
+    // Fonts, control rectangles, icons and the link cursor from the design at m_dpi.
+    void LayOut();
+    // Gives the controls their design's accessible names, or takes them away.
+    void SetAccessibleNames(bool given);
     void RestoreFocus();
     void ClickFocusedButton();
     HWND CreateControl(int row);
@@ -92,8 +99,10 @@ class Form
     HWND m_lastFocus = nullptr; // kept while another window is active
     int m_dpi = 96;
     bool m_initialized = false;
+    bool m_named = false; // the controls carry their accessible names
     std::vector<HWND> m_controls;
     std::vector<std::unique_ptr<PictureBox>> m_pictures;
-    UniqueHfont m_font;
-    UniqueHfont m_underlinedFont;
+    UniqueHfont m_fonts[2]; // plain, underlined
+    UniqueHicon m_icons[2]; // ICON_SMALL, ICON_BIG
+    UniqueHcursor m_linkCursor;
 };

@@ -1,8 +1,8 @@
 #pragma once
 // What the windows and batch mode ask of the world outside them and a test must be able to answer
 // without a person: message boxes, the folder picker, the icon chooser, the common dialogs, the
-// web browser, the folder menu and the end of the program. Production binds the system
-// (ui/SystemHost.h); tests bind a fake that records and answers.
+// web browser, the folder menu, the names screen readers read and the end of the program.
+// Production binds the system (ui/SystemHost.h); tests bind a fake that records and answers.
 
 #include <windows.h>
 
@@ -47,4 +47,7 @@ class Host
     virtual bool InFolderMenu() = 0;
     // Puts that entry into the folder menu or takes it out: ERROR_SUCCESS or the Windows error.
     virtual DWORD SetInFolderMenu(bool shown) = 0;
+    // Gives a control the name that screen readers and other assistive technology read for it,
+    // in place of its caption; nullptr takes that name away again.
+    virtual void SetAccessibleName(HWND control, const wchar_t* name) = 0;
 };

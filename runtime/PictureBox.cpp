@@ -21,6 +21,10 @@ LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
         if (self != nullptr)
             self->Create(hwnd);
         return 0;
+    case WM_SIZE:
+        if (self != nullptr)
+            self->Resize();
+        return 0;
     case WM_ERASEBKGND:
         return 1; // the bitmap covers every pixel
     case WM_PAINT:
@@ -44,26 +48,44 @@ LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 void PictureBox::Create(HWND hwnd)
 {
     m_hwnd = hwnd;
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    m_size = {client.right, client.bottom};
-    HDC screen = GetDC(hwnd);
-    m_dc.reset(CreateCompatibleDC(screen));
-    m_bitmap.reset(CreateCompatibleBitmap(screen, m_size.cx > 0 ? m_size.cx : 1,
-                                          m_size.cy > 0 ? m_size.cy : 1));
-    ReleaseDC(hwnd, screen);
-    m_oldBitmap = SelectObject(m_dc.get(), m_bitmap.get());
-    SetTextColor(m_dc.get(), GetSysColor(COLOR_WINDOWTEXT));
-    SetBkColor(m_dc.get(), GetSysColor(m_background));
-    Clear();
+    Resize();
 }
 
-void PictureBox::Destroy()
+void PictureBox::Resize()
+{
+    // A box of no size (as it is created) gets a bitmap of one pixel.
+    RECT all{};
+    GetClientRect(m_hwnd, &all);
+    HDC screen = GetDC(m_hwnd);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, all.right, all.bottom);
+    ReleaseDC(m_hwnd, screen);
+    HGDIOBJ original = SelectObject(dc, bitmap);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(m_background));
+    // What was drawn stays where it was (a new DPI gives the box a new size, not a new picture);
+    // the rest is background.
+    FillRect(dc, &all, GetSysColorBrush(m_background));
+    BitBlt(dc, 0, 0, m_size.cx, m_size.cy, m_dc.get(), 0, 0, SRCCOPY);
+    ReleaseDrawing();
+    m_dc.reset(dc);
+    m_bitmap.reset(bitmap);
+    m_oldBitmap = original;
+    m_size = {all.right, all.bottom};
+    Refresh();
+}
+
+void PictureBox::ReleaseDrawing()
 {
     if (m_dc)
         SelectObject(m_dc.get(), m_oldBitmap);
     m_dc.reset();
     m_bitmap.reset();
+}
+
+void PictureBox::Destroy()
+{
+    ReleaseDrawing();
     m_hwnd = nullptr;
 }
 

@@ -26,6 +26,9 @@ class PictureBox
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Create(HWND hwnd);
+    // A bitmap of the box's new size, keeping what was drawn.
+    void Resize();
+    void ReleaseDrawing();
     void Destroy();
     void Paint();
 

@@ -208,4 +208,12 @@ TEST(AboutWindow, LayoutAt96DpiFollowsTheDesign)
         EXPECT_STREQ(font.lfFaceName, L"Tahoma");
     }
 }
+TEST(AboutWindow, AMoveTo144DpiAndBackLaysItOutFromTheDesignEachTime)
+{
+    FakeHost host;
+    frmAbout about(host);
+    about.Load(nullptr, 96);
+    about.Show();
+    ExpectDpiRoundTrip(about, frmAboutDesign());
+}
 } // namespace

@@ -143,6 +143,18 @@ TEST_F(MainWindow, IsAFixedDialogWithMinimiseButNoMaximise)
     EXPECT_TRUE(style & WS_CAPTION);
 }
 
+// A cursor's mask: two cursors drawn alike have the same.
+std::string CursorBits(HCURSOR cursor)
+{
+    ICONINFO info{};
+    GetIconInfo(cursor, &info);
+    std::string bits(32 * 32 / 8 * 2, '\0');
+    bits.resize(GetBitmapBits(info.hbmMask, static_cast<LONG>(bits.size()), &bits[0]));
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    return bits;
+}
+
 TEST_F(MainWindow, NoticeLabelIsUnderlinedWithTheHandCursor)
 {
     HWND notice = Ctl(frmMain::lblCopyright);
@@ -152,7 +164,9 @@ TEST_F(MainWindow, NoticeLabelIsUnderlinedWithTheHandCursor)
     EXPECT_STREQ(font.lfFaceName, L"Tahoma");
     SendMessageW(form.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(notice),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HANDLINK)));
+    // The window's own copy, at the window's DPI: drawn as the program's hand cursor is.
+    EXPECT_EQ(CursorBits(GetCursor()),
+              CursorBits(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HANDLINK))));
 
     LOGFONTW plain{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Ctl(frmMain::lblMain0), WM_GETFONT, 0, 0)),
@@ -332,5 +346,45 @@ TEST(MainWindowLayout, IsCentredOnTheScreen)
     int dy = (window.top + window.bottom) - GetSystemMetrics(SM_CYSCREEN);
     EXPECT_LE(abs(dx), 1);
     EXPECT_LE(abs(dy), 1);
+}
+TEST(MainWindowLayout, AMoveTo144DpiAndBackLaysItOutFromTheDesignEachTime)
+{
+    FakeHost host;
+    frmMain form(host);
+    form.Load(nullptr, 96);
+    form.Show();
+    ExpectDpiRoundTrip(form, frmMainDesign());
+}
+
+// The names screen readers read for the two "..." buttons and the preview, as the host is asked
+// for them: once, when assistive technology first asks the window (or as it shows, with a screen
+// reader running), and taken away before the controls go. Wine keeps no such names, so they
+// can't be read back through its accessibility layer here.
+TEST(MainWindowAccessibility, TheChoosersAndThePreviewAreNamedWhenAssistiveTechnologyLooks)
+{
+    BOOL readerWas = FALSE;
+    SystemParametersInfoW(SPI_GETSCREENREADER, 0, &readerWas, 0);
+    FakeHost host;
+    frmMain form(host);
+    for (BOOL reader : {FALSE, TRUE})
+    {
+        ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENREADER, reader, nullptr, 0));
+        form.Show();
+        SystemParametersInfoW(SPI_SETSCREENREADER, readerWas, nullptr, 0);
+        EXPECT_EQ(host.accessibleNames.size(), reader ? 3u : 0u) << "as it shows";
+        for (int ask = 0; ask < 2; ++ask)
+            EXPECT_EQ(SendMessageW(form.Hwnd(), WM_GETOBJECT, 0, OBJID_CLIENT), 0)
+                << "the system's own object answers for the window";
+        const std::vector<std::pair<HWND, std::wstring>> named = {
+            {form.ControlHwnd(frmMain::cmdIcon), L"Choose icon"},
+            {form.ControlHwnd(frmMain::cmdFolder), L"Choose folder"},
+            {form.ControlHwnd(frmMain::picIcon), L"Preview"}};
+        EXPECT_EQ(host.accessibleNames, named);
+        EXPECT_EQ(WindowText(form.ControlHwnd(frmMain::cmdFolder)), L"...");
+        form.Unload();
+        ASSERT_EQ(host.accessibleNames.size(), 6u);
+        EXPECT_EQ(host.accessibleNames[5], std::make_pair(named[2].first, std::wstring(L"<none>")));
+        host.accessibleNames.clear();
+    }
 }
 } // namespace

@@ -278,6 +278,20 @@ TEST(Forms, PictureKeepsWhatWasDrawnAcrossRepaints)
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), RGB(255, 0, 0));
 
+    // A move to a monitor of another DPI resizes the box: the drawing stays where it was, and
+    // what the box gains is background.
+    RECT window{};
+    GetWindowRect(form.Hwnd(), &window);
+    for (int dpi : {144, 96})
+    {
+        MoveToDpi(form, dpi, {window.left, window.top, window.right + dpi, window.bottom + dpi});
+        UpdateWindow(picture.Hwnd());
+        const int size = TwipsToPixels(720, dpi) - 2 * GetSystemMetrics(SM_CXEDGE);
+        EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), RGB(255, 0, 0)) << dpi;
+        EXPECT_EQ(ScreenPixel(picture.Hwnd(), size - 1, size - 1), GetSysColor(COLOR_WINDOW));
+        EXPECT_EQ(ChildRect(picture.Hwnd()).right, TwipsToPixels(2400 + 720, dpi));
+    }
+
     picture.Clear();
     UpdateWindow(picture.Hwnd());
     EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), GetSysColor(COLOR_WINDOW));

@@ -6,6 +6,7 @@
 #include "ui/FolderMenuVerb.h"
 
 #include <objbase.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 namespace
@@ -97,6 +98,38 @@ bool SystemHost::InFolderMenu()
 DWORD SystemHost::SetInFolderMenu(bool shown)
 {
     return shown ? AddFolderMenuVerb(ThisExe()) : RemoveFolderMenuVerb();
+}
+
+namespace
+{
+// oleacc's identifiers, here rather than from initguid.h, which would define every GUID of the
+// headers included after it.
+constexpr CLSID kAccPropServices = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr IID kIAccPropServices = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr GUID kAccName = {
+    0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+} // namespace
+
+void SystemHost::SetAccessibleName(HWND control, const wchar_t* name)
+{
+    // Dynamic annotation (oleacc's property service, XP and later): the system's accessible
+    // object of the control keeps its role, state and actions and answers with this name, in any
+    // process that asks. The service is in-process, on this thread's apartment, joined and kept as
+    // for links; where it is missing the control keeps its caption as its name.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
+                                reinterpret_cast<void**>(&services))))
+        return;
+    if (name != nullptr)
+        services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kAccName,
+                                 name);
+    else
+        services->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &kAccName,
+                                 1);
+    services->Release();
 }
 
 namespace

@@ -1,6 +1,6 @@
 #pragma once
 // The production host: the system's message boxes, folder picker, icon chooser, common dialogs,
-// shell and the folder menu's verb.
+// shell, the folder menu's verb and the accessibility layer's annotations.
 
 #include "runtime/Host.h"
 
@@ -16,6 +16,7 @@ class SystemHost : public Host
     CommonDialogApi& CommonDialogs() override;
     bool InFolderMenu() override;
     DWORD SetInFolderMenu(bool shown) override;
+    void SetAccessibleName(HWND control, const wchar_t* name) override;
 };
 
 // The one production host of the process.

@@ -99,6 +99,10 @@ class FakeHost : public Host
     CommonDialogApi& CommonDialogs() override { return openDialog; }
     bool InFolderMenu() override { return false; }
     DWORD SetInFolderMenu(bool) override { return folderMenuError; }
+    void SetAccessibleName(HWND control, const wchar_t* name) override
+    {
+        accessibleNames.push_back({control, name != nullptr ? name : L"<none>"});
+    }
 
     std::vector<ShownMessage> messages;
     std::function<void()> onMessage; // runs while the message would be on screen
@@ -111,4 +115,5 @@ class FakeHost : public Host
     DWORD folderMenuError = ERROR_SUCCESS;
     IconChoice iconAnswer; // what the chooser answers; by default there is no chooser
     std::vector<IconPickCall> iconPicks;
+    std::vector<std::pair<HWND, std::wstring>> accessibleNames; // "<none>": taken away
 };

@@ -12,6 +12,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 // Dispatches what is waiting in this thread's queue (paint, posted clicks).
 inline void PumpMessages()
@@ -100,4 +101,75 @@ inline void ExpectControlsWhereDesigned(const Form& form, const FormDesign& desi
         EXPECT_EQ(rect.right - rect.left, TwipsToPixels(c.width, dpi)) << c.name << c.index;
         EXPECT_EQ(rect.bottom - rect.top, TwipsToPixels(c.height, dpi)) << c.name << c.index;
     }
+}
+
+// The width of an icon's or a cursor's image.
+inline int IconWidth(HANDLE icon)
+{
+    ICONINFO info{};
+    BITMAP mask{};
+    GetIconInfo(static_cast<HICON>(icon), &info);
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    return mask.bmWidth;
+}
+
+// What the system does when the window moves to a monitor of dpi: WM_DPICHANGED (8.1 and later;
+// not in the headers for XP) with the rectangle it suggests there.
+inline void MoveToDpi(const Form& form, int dpi, RECT suggested)
+{
+    SendMessageW(form.Hwnd(), 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+// Every control's rectangle and font height, and the window's rectangle.
+inline std::vector<LONG> LayoutOf(const Form& form, const FormDesign& design)
+{
+    std::vector<LONG> layout;
+    RECT rect{};
+    for (int row = -1; row < design.controlCount; ++row)
+    {
+        HWND window = row < 0 ? form.Hwnd() : form.ControlHwnd(row);
+        GetWindowRect(window, &rect);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        layout.insert(layout.end(), {rect.left, rect.top, rect.right, rect.bottom, font.lfHeight});
+    }
+    return layout;
+}
+
+// A form at 96 DPI moved to 144 DPI and back: at 144 every control is where its design row puts
+// it, with the font, the icons and the link cursor at that scale and the window where the system
+// suggested; back at 96 everything is exactly where it was.
+inline void ExpectDpiRoundTrip(const Form& form, const FormDesign& design)
+{
+    ASSERT_EQ(ScreenDpi(), 96) << "the system's metrics are those of 96 DPI";
+    const std::vector<LONG> before = LayoutOf(form, design);
+    RECT window{};
+    GetWindowRect(form.Hwnd(), &window);
+    RECT larger{window.left, window.top, window.right + 100, window.bottom + 50};
+    MoveToDpi(form, 144, larger);
+    EXPECT_EQ(form.Dpi(), 144);
+    ExpectControlsWhereDesigned(form, design, 144);
+    int link = 0;
+    while (!(design.controls[link].options & kHandCursor))
+        ++link;
+    HWND linkWindow = form.ControlHwnd(link);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(linkWindow, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    EXPECT_EQ(font.lfHeight, FontHeightForPoints(design.fontSizeHundredths, 144));
+    SendMessageW(form.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(linkWindow),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(IconWidth(GetCursor()), GetSystemMetrics(SM_CXCURSOR) * 3 / 2);
+    for (WPARAM big : {ICON_SMALL, ICON_BIG})
+        EXPECT_EQ(
+            IconWidth(reinterpret_cast<HANDLE>(SendMessageW(form.Hwnd(), WM_GETICON, big, 0))),
+            GetSystemMetrics(big ? SM_CXICON : SM_CXSMICON) * 3 / 2);
+    RECT moved{};
+    GetWindowRect(form.Hwnd(), &moved);
+    EXPECT_TRUE(EqualRect(&moved, &larger));
+    MoveToDpi(form, 96, window);
+    EXPECT_EQ(LayoutOf(form, design), before);
 }
