@@ -474,6 +474,8 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
             MoveWindow(m_hwnd, place.left, place.top, place.right - place.left,
                        place.bottom - place.top, TRUE);
         }
+        // The form draws its pictures again at the new scale.
+        RaiseMessage(message, wParam, lParam);
         return 0;
     case WM_CLOSE:
         Unload();

@@ -1,5 +1,6 @@
 // The icon preview, drawn into the real main window and read back pixel by pixel.
 
+#include "runtime/Twips.h"
 #include "support/FakeHost.h"
 #include "support/IconFile.h"
 #include "support/IconLibrary.h"
@@ -39,7 +40,7 @@ class Preview : public ::testing::Test
 TEST_F(Preview, DrawsTheIconAtLargeSizeWithItsCornerAtSevenSeven)
 {
     std::wstring icon = folder.WriteFile(L"red.ico", SolidIconFile(RGB(255, 0, 0)));
-    DrawPreviewIcon(Picture(), icon);
+    DrawPreviewIcon(Picture(), ScreenDpi(), icon);
     const int large = GetSystemMetrics(SM_CXICON);
     EXPECT_EQ(Pixel(7, 7), RGB(255, 0, 0));
     EXPECT_EQ(Pixel(7 + large - 1, 7 + large - 1), RGB(255, 0, 0));
@@ -48,10 +49,37 @@ TEST_F(Preview, DrawsTheIconAtLargeSizeWithItsCornerAtSevenSeven)
     EXPECT_EQ(Pixel(7 + large, 7 + large), GetSysColor(COLOR_WINDOW));
 }
 
+TEST_F(Preview, AChosenIconOrColourIsDrawnAgainAtTheScaleOfANewDpiAndBack)
+{
+    // What is drawn, as the box of pixels that are not background: at 144 DPI it starts at
+    // (10, 10) and is 1.5 times as large; back at 96 it is as before.
+    const int dpi = ScreenDpi();
+    RECT place{};
+    GetWindowRect(form.Hwnd(), &place);
+    const auto drawn = [&] { return DrawnBox(Picture().Hwnd(), GetSysColor(COLOR_WINDOW)); };
+    host.openDialog.answer = folder.WriteFile(L"red.ico", SolidIconFile(RGB(255, 0, 0)));
+    SendMessageW(form.ControlHwnd(frmMain::cmdIcon), BM_CLICK, 0, 0);
+    for (const wchar_t* colour : {L"", L"#FF0000"})
+    {
+        if (*colour)
+            form.SetText(frmMain::txtIcon, colour);
+        const RECT before = drawn();
+        ASSERT_GE(before.left, 7) << "drawn at (7, 7) or inside";
+        MoveToDpi(form, dpi * 3 / 2, place);
+        const RECT larger = drawn();
+        EXPECT_NEAR(larger.left, MulDiv(before.left, 3, 2), 1) << colour;
+        EXPECT_NEAR(larger.right, MulDiv(before.right, 3, 2), 2) << colour;
+        EXPECT_NEAR(larger.bottom, MulDiv(before.bottom, 3, 2), 2) << colour;
+        MoveToDpi(form, dpi, place);
+        const RECT again = drawn();
+        EXPECT_TRUE(EqualRect(&again, &before)) << colour;
+    }
+}
+
 TEST_F(Preview, FindsAPathThatTheAnsiCodePageCannotHold)
 {
     std::wstring icon = folder.WriteFile(L"\u65E5\u672C-\u0416.ico", SolidIconFile(RGB(0, 0, 255)));
-    DrawPreviewIcon(Picture(), icon);
+    DrawPreviewIcon(Picture(), ScreenDpi(), icon);
     EXPECT_EQ(Pixel(20, 20), RGB(0, 0, 255));
 }
 
@@ -60,7 +88,7 @@ TEST_F(Preview, DrawsALibrarysIconByResourceId)
     for (int index = 0; index < kLibraryIcons; ++index)
     {
         Picture().Clear();
-        DrawPreviewIcon(Picture(), IconLibraryPath(), -(kLibraryFirstResourceId + index));
+        DrawPreviewIcon(Picture(), ScreenDpi(), IconLibraryPath(), -(kLibraryFirstResourceId + index));
         EXPECT_EQ(Pixel(20, 20), kLibraryColours[index]) << "resource id of index " << index;
     }
 }
@@ -71,7 +99,7 @@ TEST_F(Preview, DrawsNothingForFilesWithoutAnIcon)
     std::wstring cases[] = {L"", text, folder / L"missing.ico", folder.Path()};
     for (const std::wstring& path : cases)
     {
-        DrawPreviewIcon(Picture(), path);
+        DrawPreviewIcon(Picture(), ScreenDpi(), path);
         EXPECT_TRUE(Empty()) << "path: " << std::string(path.begin(), path.end());
     }
 }
@@ -79,14 +107,14 @@ TEST_F(Preview, DrawsNothingForFilesWithoutAnIcon)
 TEST_F(Preview, ReleasesEveryIconItDraws)
 {
     std::wstring icon = folder.WriteFile(L"red.ico", SolidIconFile(RGB(255, 0, 0)));
-    DrawPreviewIcon(Picture(), icon);
+    DrawPreviewIcon(Picture(), ScreenDpi(), icon);
     DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     DWORD userBefore = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
     unsigned slotBefore = NextIconSlot();
     for (int i = 0; i < 1000; ++i)
     {
         Picture().Clear();
-        DrawPreviewIcon(Picture(), icon);
+        DrawPreviewIcon(Picture(), ScreenDpi(), icon);
     }
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), userBefore);

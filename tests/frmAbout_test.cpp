@@ -215,5 +215,17 @@ TEST(AboutWindow, AMoveTo144DpiAndBackLaysItOutFromTheDesignEachTime)
     about.Load(nullptr, 96);
     about.Show();
     ExpectDpiRoundTrip(about, frmAboutDesign());
+    // The program's icon in the picture, drawn again at each scale.
+    const HWND picture = about.ControlHwnd(frmAbout::picIcon);
+    const RECT before = DrawnBox(picture, GetSysColor(COLOR_BTNFACE));
+    RECT window{};
+    GetWindowRect(about.Hwnd(), &window);
+    MoveToDpi(about, 144, window);
+    const RECT larger = DrawnBox(picture, GetSysColor(COLOR_BTNFACE));
+    EXPECT_NEAR(larger.right, MulDiv(before.right, 3, 2), 2);
+    EXPECT_NEAR(larger.bottom, MulDiv(before.bottom, 3, 2), 2);
+    MoveToDpi(about, 96, window);
+    const RECT again = DrawnBox(picture, GetSysColor(COLOR_BTNFACE));
+    EXPECT_TRUE(EqualRect(&again, &before));
 }
 } // namespace

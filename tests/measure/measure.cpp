@@ -5,6 +5,7 @@
 #include "engine/FolderIcon.h"
 #include "engine/IconEntry.h"
 #include "engine/IniText.h"
+#include "runtime/Twips.h"
 #include "support/FakeHost.h"
 #include "support/IconFile.h"
 #include "support/IconLibrary.h"
@@ -339,14 +340,14 @@ void ResourceFigures()
     std::wstring icon = root.WriteFile(L"star.ico", SolidIconFile(RGB(255, 0, 0)));
     std::wstring folder = root.MakeFolder(L"cycled");
     PictureBox& picture = form.Picture(frmMain::picIcon);
-    DrawPreviewIcon(picture, icon);
+    DrawPreviewIcon(picture, ScreenDpi(), icon);
     ApplyFolderIcon(FolderText::Typed(folder), icon);
     RemoveFolderIcon(FolderText::Typed(folder));
     PrintCounts("before");
     for (int i = 0; i < 1000; ++i)
     {
         picture.Clear();
-        DrawPreviewIcon(picture, icon);
+        DrawPreviewIcon(picture, ScreenDpi(), icon);
     }
     const std::wstring libraryIcon = IconLibraryPath() + L",-103";
     for (int i = 0; i < 1000; ++i)

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -113,6 +114,20 @@ inline int IconWidth(HANDLE icon)
     DeleteObject(info.hbmMask);
     DeleteObject(info.hbmColor);
     return mask.bmWidth;
+}
+
+// The box around every pixel of a picture that is not the background colour: what is drawn.
+inline RECT DrawnBox(HWND picture, COLORREF background)
+{
+    UpdateWindow(picture);
+    RECT box{1000, 1000, -1, -1}, client{};
+    GetClientRect(picture, &client);
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            if (ScreenPixel(picture, x, y) != background)
+                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                       std::max<LONG>(box.right, x), std::max<LONG>(box.bottom, y)};
+    return box;
 }
 
 // What the system does when the window moves to a monitor of dpi: WM_DPICHANGED (8.1 and later;

@@ -14,12 +14,26 @@ void frmAbout::OnInitialize()
 
 void frmAbout::OnLoad()
 {
+    DrawPicture();
+    SetText(lblVer, VersionText());
+}
+
+bool frmAbout::OnMessage(UINT message, WPARAM, LPARAM)
+{
+    if (message == 0x02E0) // WM_DPICHANGED, after the layout: the icon at the new scale
+        DrawPicture();
+    return false;
+}
+
+void frmAbout::DrawPicture()
+{
+    // The window's big icon, at its own size: the form made it for the window's DPI.
     PictureBox& picture = Picture(picIcon);
     picture.Clear();
-    DrawIcon(picture.Hdc(), 0, 0,
-             reinterpret_cast<HICON>(SendMessageW(Hwnd(), WM_GETICON, ICON_BIG, 0)));
+    DrawIconEx(picture.Hdc(), 0, 0,
+               reinterpret_cast<HICON>(SendMessageW(Hwnd(), WM_GETICON, ICON_BIG, 0)), 0, 0, 0,
+               nullptr, DI_NORMAL);
     picture.Refresh();
-    SetText(lblVer, VersionText());
 }
 
 void frmAbout::OnEvent(int row, FormEvent event)

@@ -30,9 +30,11 @@ class frmAbout : public Form
     void OnInitialize() override;
     void OnLoad() override;
     void OnEvent(int row, FormEvent event) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
     void lblLink_Click(int index);
+    void DrawPicture();
 };
 
 const FormDesign& frmAboutDesign();

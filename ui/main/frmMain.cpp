@@ -19,6 +19,10 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0 // Windows 8.1 and later: the headers for XP lack it
+#endif
+
 namespace
 {
 std::wstring IndexedIconText(const std::wstring& path, int index)
@@ -80,6 +84,11 @@ bool frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             OpenPaths(paths, ExtraPaths::Ignored);
         return true;
     }
+    case WM_DPICHANGED:
+        // The preview again, at the new scale.
+        Picture(picIcon).Clear();
+        ShowPreview(m_shownPath, m_shownIndex, m_shownColour);
+        return false;
     case WM_INITMENUPOPUP:
         // Read each time: another copy, or a deployment script, may have changed it meanwhile.
         if (HIWORD(lParam) != 0)
@@ -152,7 +161,7 @@ void frmMain::ShowMessage(const std::wstring& text, const std::wstring& title, U
 
 void frmMain::ResetAfterChange()
 {
-    Picture(picIcon).Clear();
+    ClearPreview();
     SetText(txtFolder, L"");
     SetText(txtIcon, L"");
     SetEnabled(cmdRemove, false);
@@ -200,7 +209,7 @@ void frmMain::cmdFolder_Click()
 void frmMain::SelectFolderPath(const FolderText& folder)
 {
     SetText(txtFolder, folder.Path());
-    Picture(picIcon).Clear();
+    ClearPreview();
     if (folder.IsRoot())
     {
         // A drive's or a share's root, such as C:\, takes no folder icon.
@@ -220,7 +229,7 @@ void frmMain::SelectFolderPath(const FolderText& folder)
         {
             IconLocation icon =
                 ParseIconLocation(ReadIni(L".ShellClassInfo", L"IconResource", ini), folder.Full());
-            DrawPreviewIcon(Picture(picIcon), icon.path, icon.index);
+            ShowPreview(icon.path, icon.index);
         }
         SetEnabled(cmdRemove, exists);
     }
@@ -278,9 +287,9 @@ void frmMain::SelectIconPath(const std::wstring& path)
         text = IndexedIconText(path, 0);
     }
     SetText(txtIcon, text);
-    Picture(picIcon).Clear();
+    ClearPreview();
     const IconLocation shown = IconTextLocation(FolderText::Typed(Text(txtFolder)), text);
-    DrawPreviewIcon(Picture(picIcon), shown.path, shown.index);
+    ShowPreview(shown.path, shown.index);
     FreeMemory();
 }
 
@@ -337,12 +346,29 @@ void frmMain::txtIcon_Change()
 {
     COLORREF colour = 0;
     const bool isColour = ParseColourText(Text(txtIcon), &colour);
-    if (!isColour && !m_colourShown)
+    if (!isColour && m_shownColour == CLR_INVALID)
         return; // a path shows its icon once it is chosen
-    Picture(picIcon).Clear();
-    m_colourShown = isColour;
+    ClearPreview();
     if (isColour)
-        DrawPreviewColour(Picture(picIcon), colour);
+        ShowPreview(L"", 0, colour);
+}
+
+void frmMain::ClearPreview()
+{
+    Picture(picIcon).Clear();
+    m_shownPath.clear();
+    m_shownColour = CLR_INVALID;
+}
+
+void frmMain::ShowPreview(const std::wstring& path, int index, COLORREF colour)
+{
+    m_shownPath = path;
+    m_shownIndex = index;
+    m_shownColour = colour;
+    if (colour != CLR_INVALID)
+        DrawPreviewColour(Picture(picIcon), Dpi(), colour);
+    else
+        DrawPreviewIcon(Picture(picIcon), Dpi(), path, index);
 }
 
 void frmMain::FolderColour_Click()

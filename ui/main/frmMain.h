@@ -90,11 +90,17 @@ class frmMain : public Form
     void FolderColour_Click();
     // The preview after the icon box changed: a colour shows its folder at once.
     void txtIcon_Change();
+    // The preview empty, or showing an icon of a file or a colour's folder, at the window's DPI;
+    // what it shows is kept for a change of DPI.
+    void ClearPreview();
+    void ShowPreview(const std::wstring& path, int index, COLORREF colour = CLR_INVALID);
 
     std::unique_ptr<frmAbout> m_about;
     // Keeps the colour dialog's custom colours for the process.
     cCommonDialog m_colourDialog;
-    bool m_colourShown = false;
+    std::wstring m_shownPath;
+    int m_shownIndex = 0;
+    COLORREF m_shownColour = CLR_INVALID;
     int m_busy = 0;
 };
 
