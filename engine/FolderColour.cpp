@@ -124,7 +124,8 @@ std::string g_madeFile;
 
 const std::string& ColouredFolderIconFile(COLORREF colour)
 {
-    if (colour == g_madeColour)
+    // A file that couldn't be made is tried again: the failure may pass.
+    if (colour == g_madeColour && !g_madeFile.empty())
         return g_madeFile;
     std::vector<IconImage> images = ReadIconImages(SystemFolderIcon());
     for (IconImage& image : images)

@@ -477,6 +477,13 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         // The form draws its pictures again at the new scale.
         RaiseMessage(message, wParam, lParam);
         return 0;
+    case WM_SYSCOLORCHANGE:
+        // A new theme, high contrast too: the common controls hear of it only from their window,
+        // and the form paints its pictures again in the new colours.
+        for (HWND control : m_controls)
+            SendMessageW(control, message, wParam, lParam);
+        RaiseMessage(message, wParam, lParam);
+        return 0;
     case WM_CLOSE:
         Unload();
         return 0;

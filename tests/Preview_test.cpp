@@ -73,6 +73,15 @@ TEST_F(Preview, AChosenIconOrColourIsDrawnAgainAtTheScaleOfANewDpiAndBack)
         MoveToDpi(form, dpi, place);
         const RECT again = drawn();
         EXPECT_TRUE(EqualRect(&again, &before)) << colour;
+        // A new theme paints it again on the new background: a stray mark goes, the icon stays.
+        RECT mark{40, 40, 44, 44};
+        FillRect(Picture().Hdc(), &mark, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        Picture().Refresh();
+        const RECT marked = drawn();
+        ASSERT_FALSE(EqualRect(&marked, &before)) << "the mark shows";
+        SendMessageW(form.Hwnd(), WM_SYSCOLORCHANGE, 0, 0);
+        const RECT repainted = drawn();
+        EXPECT_TRUE(EqualRect(&repainted, &before)) << colour;
     }
 }
 

@@ -20,7 +20,8 @@ void frmAbout::OnLoad()
 
 bool frmAbout::OnMessage(UINT message, WPARAM, LPARAM)
 {
-    if (message == 0x02E0) // WM_DPICHANGED, after the layout: the icon at the new scale
+    // WM_DPICHANGED after the layout, or a new theme: the icon at the new scale or background.
+    if (message == 0x02E0 || message == WM_SYSCOLORCHANGE)
         DrawPicture();
     return false;
 }

@@ -85,7 +85,8 @@ bool frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return true;
     }
     case WM_DPICHANGED:
-        // The preview again, at the new scale.
+    case WM_SYSCOLORCHANGE:
+        // The preview again, at the new scale or on the new background.
         Picture(picIcon).Clear();
         ShowPreview(m_shownPath, m_shownIndex, m_shownColour);
         return false;
