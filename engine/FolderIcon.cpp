@@ -16,6 +16,7 @@ namespace
 {
 constexpr DWORD kIniAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr DWORD kColourFileMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                       FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
@@ -200,7 +201,7 @@ IconResult PutColourFile(const Target& target, COLORREF colour,
         return taken;
     if (error != ERROR_SUCCESS)
         return WriteFailed(error, path);
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesW(path.c_str(), kColourFileMarks);
     created = path;
     return Status(IconStatus::Ok);
 }
@@ -214,8 +215,11 @@ void DeleteColourFiles(const Target& target, const std::vector<std::wstring>& na
         if (!IsColourFileName(name) || SameAsciiText(name, kept))
             continue;
         const std::wstring path = target.folderText + L"\\" + name;
+        // Tessaline's are hidden and system from their start: a file without those marks, which
+        // an edited desktop.ini may name, is someone else's.
         const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | kColourFileMarks)) != kColourFileMarks)
             continue;
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         // Held open elsewhere: it stays, with its marks, and harms nothing.

@@ -333,3 +333,29 @@ TEST(FolderColour, AFolderHoldsOnlyTheColourFileItsDesktopIniNames)
               INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), full);
 }
+
+TEST(FolderColour, AFileThatAnEditedDesktopIniNamesIsDeletedOnlyWithTessalinesMarks)
+{
+    // Someone rewrote the names in Tessaline's lines to a file of their own that has a colour
+    // file's name: neither the next apply nor a removal deletes it.
+    TempFolder temp;
+    const std::wstring mine = ColourFileName(RGB(0x00, 0xFF, 0x00));
+    for (bool remove : {false, true})
+    {
+        const std::wstring name = remove ? L"Removed" : L"Applied";
+        const std::wstring folder = temp.MakeFolder(name);
+        const FolderText text = FolderText::FromOutside(folder);
+        ASSERT_EQ(ApplyFolderIcon(text, L"#FF0000").status, IconStatus::Ok);
+        const std::wstring ini = folder + L"\\desktop.ini";
+        std::string bytes = ReadFileBytes(ini);
+        for (size_t at; (at = bytes.find("FF0000")) != std::string::npos;)
+            bytes.replace(at, 6, "00FF00");
+        SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+        temp.WriteFile(name + L"\\desktop.ini", bytes);
+        temp.WriteFile(name + L"\\" + mine, "mine");
+        const IconResult result =
+            remove ? RemoveFolderIcon(text) : ApplyFolderIcon(text, L"#0000FF");
+        EXPECT_EQ(result.status, IconStatus::Ok) << remove;
+        EXPECT_EQ(ReadFileBytes(folder + L"\\" + mine), "mine") << remove;
+    }
+}
