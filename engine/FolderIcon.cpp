@@ -97,6 +97,22 @@ IconResult NotSettingsFile(IniFault fault, const std::wstring& path)
     return IconResult{IconStatus::NotSettingsFile, ERROR_SUCCESS, path, fault};
 }
 
+// Reads the file from its start: up to limit bytes, and one more that tells a larger file.
+bool ReadUpTo(HANDLE file, size_t limit, std::string& bytes)
+{
+    bytes.assign(limit + 1, '\0');
+    size_t size = 0;
+    DWORD read = 0;
+    do
+    {
+        if (!ReadFile(file, &bytes[size], static_cast<DWORD>(bytes.size() - size), &read, nullptr))
+            return false;
+        size += read;
+    } while (read != 0 && size < bytes.size());
+    bytes.resize(size);
+    return true;
+}
+
 // Reads the desktop.ini's bytes into target.existing, which stays empty when there is none.
 IconResult ReadExisting(Target& target)
 {
@@ -114,18 +130,9 @@ IconResult ReadExisting(Target& target)
             return Status(IconStatus::Ok);
         return WriteFailed(error, target.iniPath);
     }
-    // One byte more than a settings file may hold tells a larger file.
-    std::string bytes(kMaxIniBytes + 1, '\0');
-    size_t size = 0;
-    DWORD read = 0;
-    do
-    {
-        if (!ReadFile(file.get(), &bytes[size], static_cast<DWORD>(bytes.size() - size), &read,
-                      nullptr))
-            return WriteFailed(GetLastError(), target.iniPath);
-        size += read;
-    } while (read != 0 && size < bytes.size());
-    bytes.resize(size);
+    std::string bytes;
+    if (!ReadUpTo(file.get(), kMaxIniBytes, bytes))
+        return WriteFailed(GetLastError(), target.iniPath);
     if (IniFault fault = CheckIniBytes(bytes); fault != IniFault::None)
         return NotSettingsFile(fault, target.iniPath);
     target.existing = std::move(bytes);
@@ -172,6 +179,16 @@ bool Named(const std::vector<std::wstring>& names, const std::wstring& name)
                        [&](const std::wstring& other) { return SameAsciiText(other, name); });
 }
 
+// Whether the file holds exactly these bytes: one that Tessaline wrote and whose name its lines
+// lost (deleted by hand, or a delete that failed), which may be named again as it is.
+bool HoldsExactly(const std::wstring& path, const std::string& bytes)
+{
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    std::string held;
+    return file && ReadUpTo(file.get(), bytes.size(), held) && held == bytes;
+}
+
 // Writes the colour's icon file into the folder, unless Tessaline's lines name it already and it
 // is there. A file of that name that they don't name is someone else's, and never replaced.
 IconResult PutColourFile(const Target& target, COLORREF colour,
@@ -190,7 +207,7 @@ IconResult PutColourFile(const Target& target, COLORREF colour,
     IconResult taken = Status(IconStatus::ColourFileTaken);
     taken.path = path;
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return Named(own, name) ? Status(IconStatus::Ok) : taken;
+        return Named(own, name) || HoldsExactly(path, bytes) ? Status(IconStatus::Ok) : taken;
     // Complete before it has its name, and only where no file has it: one that appears meanwhile
     // is not replaced either.
     StagedFile staged;

@@ -359,3 +359,41 @@ TEST(FolderColour, AFileThatAnEditedDesktopIniNamesIsDeletedOnlyWithTessalinesMa
         EXPECT_EQ(ReadFileBytes(folder + L"\\" + mine), "mine") << remove;
     }
 }
+
+TEST(FolderColour, AColourFileThatLostItsNameInTheDesktopIniIsTakenUpAgain)
+{
+    // Left behind by Tessaline, with exactly the bytes it writes: the desktop.ini deleted by hand
+    // (or its icon keys by the folder's Properties), or the file held open while another colour
+    // came. The same colour takes it up again; one byte off, it is someone else's.
+    TempFolder temp;
+    const COLORREF colour = RGB(0x12, 0x34, 0x56);
+    for (bool held : {false, true})
+    {
+        const std::wstring name = held ? L"Held" : L"Deleted";
+        const std::wstring folder = temp.MakeFolder(name);
+        const FolderText text = FolderText::FromOutside(folder);
+        const std::wstring ini = folder + L"\\desktop.ini";
+        const std::wstring file = folder + L"\\" + ColourFileName(colour);
+        ASSERT_EQ(ApplyFolderIcon(text, L"#123456").status, IconStatus::Ok);
+        if (held)
+        {
+            UniqueFile open(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+            ASSERT_EQ(ApplyFolderIcon(text, L"#654321").status, IconStatus::Ok);
+        }
+        else
+        {
+            SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ASSERT_TRUE(DeleteFileW(ini.c_str()));
+        }
+        ASSERT_NE(ReadFileBytes(file), "");
+        EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status, IconStatus::Ok) << held;
+        EXPECT_EQ(ReadFileBytes(file), ColouredFolderIconFile(colour));
+        RemoveFolderIcon(text);
+        std::string changed = ColouredFolderIconFile(colour);
+        changed.back() ^= 1;
+        temp.WriteFile(name + L"\\" + ColourFileName(colour), changed);
+        EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status, IconStatus::ColourFileTaken);
+        EXPECT_EQ(ReadFileBytes(file), changed);
+    }
+}
