@@ -204,6 +204,9 @@ IconResult PutColourFile(const Target& target, COLORREF colour,
     }
     const std::wstring name = ColourFileName(colour);
     const std::wstring path = target.folderText + L"\\" + name;
+    // Longer than "desktop.ini": in a folder deep enough, past what Windows and its shell open.
+    if (path.size() >= MAX_PATH)
+        return WriteFailed(ERROR_FILENAME_EXCED_RANGE, path);
     IconResult taken = Status(IconStatus::ColourFileTaken);
     taken.path = path;
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)

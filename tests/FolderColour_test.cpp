@@ -397,3 +397,34 @@ TEST(FolderColour, AColourFileThatLostItsNameInTheDesktopIniIsTakenUpAgain)
         EXPECT_EQ(ReadFileBytes(file), changed);
     }
 }
+
+TEST(FolderColour, AFolderTooDeepForTheColourFilesNameIsRefusedUntouched)
+{
+    // Windows keeps a folder path short enough for "\desktop.ini" (kMaxPathLength), not for the
+    // colour file's longer name: past MAX_PATH neither Windows nor its shell opens it.
+    TempFolder temp;
+    const size_t fits = MAX_PATH - 2 - ColourFileName(0).size(); // the backslash, the NUL
+    for (size_t length : {fits, fits + 1, size_t{kMaxPathLength}})
+    {
+        const std::wstring deep =
+            temp.Path() + L"\\" + std::wstring(length - temp.Path().size() - 1, L'd');
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+        const IconResult result = ApplyFolderIcon(FolderText::FromOutside(deep), L"#ABCDEF");
+        WIN32_FIND_DATAW entry{};
+        const HANDLE search = FindFirstFileW((deep + L"\\*.ic*").c_str(), &entry);
+        const bool found = search != INVALID_HANDLE_VALUE;
+        if (found)
+            FindClose(search);
+        if (length == fits)
+        {
+            EXPECT_EQ(result.status, IconStatus::Ok);
+            EXPECT_TRUE(found);
+            RemoveFolderIcon(FolderText::FromOutside(deep));
+            continue;
+        }
+        EXPECT_EQ(result.status, IconStatus::WriteFailed) << length;
+        EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+        EXPECT_FALSE(found);
+        EXPECT_EQ(GetFileAttributesW((deep + L"\\desktop.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
