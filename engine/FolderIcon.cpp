@@ -16,6 +16,7 @@ namespace
 {
 constexpr DWORD kIniAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr DWORD kColourFileMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                       FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
@@ -96,6 +97,22 @@ IconResult NotSettingsFile(IniFault fault, const std::wstring& path)
     return IconResult{IconStatus::NotSettingsFile, ERROR_SUCCESS, path, fault};
 }
 
+// Reads the file from its start: up to limit bytes, and one more that tells a larger file.
+bool ReadUpTo(HANDLE file, size_t limit, std::string& bytes)
+{
+    bytes.assign(limit + 1, '\0');
+    size_t size = 0;
+    DWORD read = 0;
+    do
+    {
+        if (!ReadFile(file, &bytes[size], static_cast<DWORD>(bytes.size() - size), &read, nullptr))
+            return false;
+        size += read;
+    } while (read != 0 && size < bytes.size());
+    bytes.resize(size);
+    return true;
+}
+
 // Reads the desktop.ini's bytes into target.existing, which stays empty when there is none.
 IconResult ReadExisting(Target& target)
 {
@@ -113,18 +130,9 @@ IconResult ReadExisting(Target& target)
             return Status(IconStatus::Ok);
         return WriteFailed(error, target.iniPath);
     }
-    // One byte more than a settings file may hold tells a larger file.
-    std::string bytes(kMaxIniBytes + 1, '\0');
-    size_t size = 0;
-    DWORD read = 0;
-    do
-    {
-        if (!ReadFile(file.get(), &bytes[size], static_cast<DWORD>(bytes.size() - size), &read,
-                      nullptr))
-            return WriteFailed(GetLastError(), target.iniPath);
-        size += read;
-    } while (read != 0 && size < bytes.size());
-    bytes.resize(size);
+    std::string bytes;
+    if (!ReadUpTo(file.get(), kMaxIniBytes, bytes))
+        return WriteFailed(GetLastError(), target.iniPath);
     if (IniFault fault = CheckIniBytes(bytes); fault != IniFault::None)
         return NotSettingsFile(fault, target.iniPath);
     target.existing = std::move(bytes);
@@ -171,6 +179,16 @@ bool Named(const std::vector<std::wstring>& names, const std::wstring& name)
                        [&](const std::wstring& other) { return SameAsciiText(other, name); });
 }
 
+// Whether the file holds exactly these bytes: one that Tessaline wrote and whose name its lines
+// lost (deleted by hand, or a delete that failed), which may be named again as it is.
+bool HoldsExactly(const std::wstring& path, const std::string& bytes)
+{
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    std::string held;
+    return file && ReadUpTo(file.get(), bytes.size(), held) && held == bytes;
+}
+
 // Writes the colour's icon file into the folder, unless Tessaline's lines name it already and it
 // is there. A file of that name that they don't name is someone else's, and never replaced.
 IconResult PutColourFile(const Target& target, COLORREF colour,
@@ -186,10 +204,13 @@ IconResult PutColourFile(const Target& target, COLORREF colour,
     }
     const std::wstring name = ColourFileName(colour);
     const std::wstring path = target.folderText + L"\\" + name;
+    // Longer than "desktop.ini": in a folder deep enough, past what Windows and its shell open.
+    if (path.size() >= MAX_PATH)
+        return WriteFailed(ERROR_FILENAME_EXCED_RANGE, path);
     IconResult taken = Status(IconStatus::ColourFileTaken);
     taken.path = path;
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return Named(own, name) ? Status(IconStatus::Ok) : taken;
+        return Named(own, name) || HoldsExactly(path, bytes) ? Status(IconStatus::Ok) : taken;
     // Complete before it has its name, and only where no file has it: one that appears meanwhile
     // is not replaced either.
     StagedFile staged;
@@ -200,7 +221,7 @@ IconResult PutColourFile(const Target& target, COLORREF colour,
         return taken;
     if (error != ERROR_SUCCESS)
         return WriteFailed(error, path);
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesW(path.c_str(), kColourFileMarks);
     created = path;
     return Status(IconStatus::Ok);
 }
@@ -214,8 +235,11 @@ void DeleteColourFiles(const Target& target, const std::vector<std::wstring>& na
         if (!IsColourFileName(name) || SameAsciiText(name, kept))
             continue;
         const std::wstring path = target.folderText + L"\\" + name;
+        // Tessaline's are hidden and system from their start: a file without those marks, which
+        // an edited desktop.ini may name, is someone else's.
         const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | kColourFileMarks)) != kColourFileMarks)
             continue;
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         // Held open elsewhere: it stays, with its marks, and harms nothing.

@@ -333,3 +333,98 @@ TEST(FolderColour, AFolderHoldsOnlyTheColourFileItsDesktopIniNames)
               INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ReadFileBytes(folder + L"\\desktop.ini"), full);
 }
+
+TEST(FolderColour, AFileThatAnEditedDesktopIniNamesIsDeletedOnlyWithTessalinesMarks)
+{
+    // Someone rewrote the names in Tessaline's lines to a file of their own that has a colour
+    // file's name: neither the next apply nor a removal deletes it.
+    TempFolder temp;
+    const std::wstring mine = ColourFileName(RGB(0x00, 0xFF, 0x00));
+    for (bool remove : {false, true})
+    {
+        const std::wstring name = remove ? L"Removed" : L"Applied";
+        const std::wstring folder = temp.MakeFolder(name);
+        const FolderText text = FolderText::FromOutside(folder);
+        ASSERT_EQ(ApplyFolderIcon(text, L"#FF0000").status, IconStatus::Ok);
+        const std::wstring ini = folder + L"\\desktop.ini";
+        std::string bytes = ReadFileBytes(ini);
+        for (size_t at; (at = bytes.find("FF0000")) != std::string::npos;)
+            bytes.replace(at, 6, "00FF00");
+        SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+        temp.WriteFile(name + L"\\desktop.ini", bytes);
+        temp.WriteFile(name + L"\\" + mine, "mine");
+        const IconResult result =
+            remove ? RemoveFolderIcon(text) : ApplyFolderIcon(text, L"#0000FF");
+        EXPECT_EQ(result.status, IconStatus::Ok) << remove;
+        EXPECT_EQ(ReadFileBytes(folder + L"\\" + mine), "mine") << remove;
+    }
+}
+
+TEST(FolderColour, AColourFileThatLostItsNameInTheDesktopIniIsTakenUpAgain)
+{
+    // Left behind by Tessaline, with exactly the bytes it writes: the desktop.ini deleted by hand
+    // (or its icon keys by the folder's Properties), or the file held open while another colour
+    // came. The same colour takes it up again; one byte off, it is someone else's.
+    TempFolder temp;
+    const COLORREF colour = RGB(0x12, 0x34, 0x56);
+    for (bool held : {false, true})
+    {
+        const std::wstring name = held ? L"Held" : L"Deleted";
+        const std::wstring folder = temp.MakeFolder(name);
+        const FolderText text = FolderText::FromOutside(folder);
+        const std::wstring ini = folder + L"\\desktop.ini";
+        const std::wstring file = folder + L"\\" + ColourFileName(colour);
+        ASSERT_EQ(ApplyFolderIcon(text, L"#123456").status, IconStatus::Ok);
+        if (held)
+        {
+            UniqueFile open(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+            ASSERT_EQ(ApplyFolderIcon(text, L"#654321").status, IconStatus::Ok);
+        }
+        else
+        {
+            SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ASSERT_TRUE(DeleteFileW(ini.c_str()));
+        }
+        ASSERT_NE(ReadFileBytes(file), "");
+        EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status, IconStatus::Ok) << held;
+        EXPECT_EQ(ReadFileBytes(file), ColouredFolderIconFile(colour));
+        RemoveFolderIcon(text);
+        std::string changed = ColouredFolderIconFile(colour);
+        changed.back() ^= 1;
+        temp.WriteFile(name + L"\\" + ColourFileName(colour), changed);
+        EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status, IconStatus::ColourFileTaken);
+        EXPECT_EQ(ReadFileBytes(file), changed);
+    }
+}
+
+TEST(FolderColour, AFolderTooDeepForTheColourFilesNameIsRefusedUntouched)
+{
+    // Windows keeps a folder path short enough for "\desktop.ini" (kMaxPathLength), not for the
+    // colour file's longer name: past MAX_PATH neither Windows nor its shell opens it.
+    TempFolder temp;
+    const size_t fits = MAX_PATH - 2 - ColourFileName(0).size(); // the backslash, the NUL
+    for (size_t length : {fits, fits + 1, size_t{kMaxPathLength}})
+    {
+        const std::wstring deep =
+            temp.Path() + L"\\" + std::wstring(length - temp.Path().size() - 1, L'd');
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+        const IconResult result = ApplyFolderIcon(FolderText::FromOutside(deep), L"#ABCDEF");
+        WIN32_FIND_DATAW entry{};
+        const HANDLE search = FindFirstFileW((deep + L"\\*.ic*").c_str(), &entry);
+        const bool found = search != INVALID_HANDLE_VALUE;
+        if (found)
+            FindClose(search);
+        if (length == fits)
+        {
+            EXPECT_EQ(result.status, IconStatus::Ok);
+            EXPECT_TRUE(found);
+            RemoveFolderIcon(FolderText::FromOutside(deep));
+            continue;
+        }
+        EXPECT_EQ(result.status, IconStatus::WriteFailed) << length;
+        EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+        EXPECT_FALSE(found);
+        EXPECT_EQ(GetFileAttributesW((deep + L"\\desktop.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
