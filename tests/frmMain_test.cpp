@@ -276,10 +276,16 @@ TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregi
         EXPECT_EQ(actions.count(CommandAction::PickColour), 1u) << "Other colour...";
         EXPECT_EQ(commands.size(), submenus ? 11u : 1u);
     }
-    ASSERT_EQ(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
+    // A key someone added below the main verb keeps it, but not the colours.
+    const std::wstring added = std::wstring(kFolderMenuVerbKey) + L"\\Added";
+    RegCreateKeyW(HKEY_CURRENT_USER, added.c_str(), &other);
+    RegCloseKey(other);
+    EXPECT_NE(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
     HKEY gone = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderColourVerbKey, 0, KEY_READ, &gone),
               ERROR_FILE_NOT_FOUND);
+    RegDeleteKeyW(HKEY_CURRENT_USER, added.c_str());
+    ASSERT_EQ(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther"),
               ERROR_SUCCESS);
 }

@@ -138,11 +138,13 @@ DWORD AddFolderMenuVerb(const std::wstring& exe, bool submenus)
 
 DWORD RemoveFolderMenuVerb()
 {
+    // The colours first, whole: a key that someone added below the main verb (which can't then be
+    // deleted) doesn't keep them.
+    DWORD error = static_cast<DWORD>(SHDeleteKeyW(HKEY_CURRENT_USER, kFolderColourVerbKey));
+    if (error == ERROR_FILE_NOT_FOUND)
+        error = ERROR_SUCCESS;
     // A key with a subkey can't be deleted: the command first.
-    DWORD error = DeleteKey(kCommandKey);
     if (error == ERROR_SUCCESS)
-        error = DeleteKey(kFolderMenuVerbKey);
-    if (error == ERROR_SUCCESS)
-        error = static_cast<DWORD>(SHDeleteKeyW(HKEY_CURRENT_USER, kFolderColourVerbKey));
-    return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+        error = DeleteKey(kCommandKey);
+    return error ? error : DeleteKey(kFolderMenuVerbKey);
 }
