@@ -129,8 +129,16 @@ void Form::LayOut()
         SendMessageW(m_hwnd, WM_SETICON, i, reinterpret_cast<LPARAM>(icon));
         m_icons[i].reset(static_cast<HICON>(icon));
     }
-    m_linkCursor.reset(
-        static_cast<HCURSOR>(AppImage(IDC_HANDLINK, IMAGE_CURSOR, metric(SM_CXCURSOR))));
+    SetLinkCursor(static_cast<HCURSOR>(AppImage(IDC_HANDLINK, IMAGE_CURSOR, metric(SM_CXCURSOR))));
+}
+
+void Form::SetLinkCursor(HCURSOR cursor)
+{
+    // With the mouse over a link the old cursor is the one on screen: the screen gets the new one
+    // (or the arrow) before the old is destroyed.
+    if (m_linkCursor && GetCursor() == m_linkCursor.get())
+        SetCursor(cursor != nullptr ? cursor : LoadCursorW(nullptr, IDC_ARROW));
+    m_linkCursor.reset(cursor);
 }
 
 void Form::SetAccessibleNames(bool given)
@@ -500,7 +508,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
             m_fonts[i].reset();
             m_icons[i].reset();
         }
-        m_linkCursor.reset();
+        SetLinkCursor(nullptr);
         return 0;
     case WM_GETOBJECT:
     case WM_DESTROY:

@@ -192,4 +192,6 @@ inline void ExpectDpiRoundTrip(const Form& form, const FormDesign& design)
     EXPECT_TRUE(EqualRect(&moved, &larger));
     MoveToDpi(form, 96, window);
     EXPECT_EQ(LayoutOf(form, design), before);
+    // The mouse still over the link: the cursor on screen is the new one, not the one destroyed.
+    EXPECT_EQ(IconWidth(GetCursor()), GetSystemMetrics(SM_CXCURSOR));
 }
