@@ -129,8 +129,16 @@ void Form::LayOut()
         SendMessageW(m_hwnd, WM_SETICON, i, reinterpret_cast<LPARAM>(icon));
         m_icons[i].reset(static_cast<HICON>(icon));
     }
-    m_linkCursor.reset(
-        static_cast<HCURSOR>(AppImage(IDC_HANDLINK, IMAGE_CURSOR, metric(SM_CXCURSOR))));
+    SetLinkCursor(static_cast<HCURSOR>(AppImage(IDC_HANDLINK, IMAGE_CURSOR, metric(SM_CXCURSOR))));
+}
+
+void Form::SetLinkCursor(HCURSOR cursor)
+{
+    // With the mouse over a link the old cursor is the one on screen: the screen gets the new one
+    // (or the arrow) before the old is destroyed.
+    if (m_linkCursor && GetCursor() == m_linkCursor.get())
+        SetCursor(cursor != nullptr ? cursor : LoadCursorW(nullptr, IDC_ARROW));
+    m_linkCursor.reset(cursor);
 }
 
 void Form::SetAccessibleNames(bool given)
@@ -463,20 +471,22 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
             break;
         RestoreFocus();
         return 0;
-    case WM_DPICHANGED:
+    case WM_DPICHANGED: {
         // Moved to a monitor of another DPI (8.1 and later): the new DPI, and the place the system
-        // suggests there, which keeps the window from bouncing between two monitors.
+        // suggests there, which keeps the window from bouncing between two monitors. Without
+        // either (not from the system) the window stays as it is: laid out at one DPI and sized
+        // for another, it would cut its controls off.
+        const auto* place = reinterpret_cast<const RECT*>(lParam);
+        if (place == nullptr || HIWORD(wParam) == 0)
+            return 0;
         m_dpi = HIWORD(wParam);
         LayOut();
-        if (lParam != 0)
-        {
-            const RECT& place = *reinterpret_cast<const RECT*>(lParam);
-            MoveWindow(m_hwnd, place.left, place.top, place.right - place.left,
-                       place.bottom - place.top, TRUE);
-        }
+        MoveWindow(m_hwnd, place->left, place->top, place->right - place->left,
+                   place->bottom - place->top, TRUE);
         // The form draws its pictures again at the new scale.
         RaiseMessage(message, wParam, lParam);
         return 0;
+    }
     case WM_SYSCOLORCHANGE:
         // A new theme, high contrast too: the common controls hear of it only from their window,
         // and the form paints its pictures again in the new colours.
@@ -498,7 +508,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
             m_fonts[i].reset();
             m_icons[i].reset();
         }
-        m_linkCursor.reset();
+        SetLinkCursor(nullptr);
         return 0;
     case WM_GETOBJECT:
     case WM_DESTROY:

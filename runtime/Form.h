@@ -84,6 +84,8 @@ class Form
     void CreateControls();
     // Fonts, control rectangles, icons and the link cursor from the design at m_dpi.
     void LayOut();
+    // Replaces the link cursor, never leaving a destroyed one on screen.
+    void SetLinkCursor(HCURSOR cursor);
     // Gives the controls their design's accessible names, or takes them away.
     void SetAccessibleNames(bool given);
     void RestoreFocus();

@@ -227,5 +227,11 @@ TEST(AboutWindow, AMoveTo144DpiAndBackLaysItOutFromTheDesignEachTime)
     MoveToDpi(about, 96, window);
     const RECT again = DrawnBox(picture, GetSysColor(COLOR_BTNFACE));
     EXPECT_TRUE(EqualRect(&again, &before));
+    // Closed with the mouse over a link: the window's cursor goes, but not from the screen.
+    SendMessageW(about.Hwnd(), WM_SETCURSOR,
+                 reinterpret_cast<WPARAM>(about.ControlHwnd(frmAbout::lblLink0)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    about.Unload();
+    EXPECT_GT(IconWidth(GetCursor()), 0);
 }
 } // namespace

@@ -163,6 +163,11 @@ inline void ExpectDpiRoundTrip(const Form& form, const FormDesign& design)
     const std::vector<LONG> before = LayoutOf(form, design);
     RECT window{};
     GetWindowRect(form.Hwnd(), &window);
+    // Not as the system sends it (no rectangle to go to, or no DPI): nothing changes.
+    SendMessageW(form.Hwnd(), 0x02E0, MAKEWPARAM(144, 144), 0);
+    MoveToDpi(form, 0, window);
+    EXPECT_EQ(form.Dpi(), 96);
+    EXPECT_EQ(LayoutOf(form, design), before);
     RECT larger{window.left, window.top, window.right + 100, window.bottom + 50};
     MoveToDpi(form, 144, larger);
     EXPECT_EQ(form.Dpi(), 144);
@@ -187,4 +192,6 @@ inline void ExpectDpiRoundTrip(const Form& form, const FormDesign& design)
     EXPECT_TRUE(EqualRect(&moved, &larger));
     MoveToDpi(form, 96, window);
     EXPECT_EQ(LayoutOf(form, design), before);
+    // The mouse still over the link: the cursor on screen is the new one, not the one destroyed.
+    EXPECT_EQ(IconWidth(GetCursor()), GetSystemMetrics(SM_CXCURSOR));
 }
