@@ -8,10 +8,6 @@
 
 #include <algorithm>
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0 // Windows 8.1 and later: the headers for XP lack it
-#endif
-
 namespace
 {
 // Every form that has a window, for the relay of system-wide changes. At namespace scope, not
@@ -141,6 +137,13 @@ void Form::SetLinkCursor(HCURSOR cursor)
     m_linkCursor.reset(cursor);
 }
 
+void Form::NameForScreenReader()
+{
+    BOOL screenReader = FALSE;
+    if (SystemParametersInfoW(SPI_GETSCREENREADER, 0, &screenReader, 0) && screenReader)
+        SetAccessibleNames(true);
+}
+
 void Form::SetAccessibleNames(bool given)
 {
     // Not before the controls exist, and each way once.
@@ -247,10 +250,8 @@ void Form::Show()
     // As dialogs do: focus rectangles and access keys show once the keyboard is used.
     SendMessageW(m_hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
     // A running screen reader gets the names from the start; without one they cost nothing
-    // until assistive technology asks (WM_GETOBJECT).
-    BOOL screenReader = FALSE;
-    if (SystemParametersInfoW(SPI_GETSCREENREADER, 0, &screenReader, 0) && screenReader)
-        SetAccessibleNames(true);
+    // until assistive technology asks (WM_GETOBJECT) or a screen reader starts.
+    NameForScreenReader();
     ShowWindow(m_hwnd, SW_SHOW);
     UpdateWindow(m_hwnd);
     int first = -1;
@@ -510,6 +511,11 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         }
         SetLinkCursor(nullptr);
         return 0;
+    case WM_SETTINGCHANGE:
+        // A screen reader that starts while the window is open says so to every window.
+        if (wParam == SPI_SETSCREENREADER)
+            NameForScreenReader();
+        break;
     case WM_GETOBJECT:
     case WM_DESTROY:
         // Assistive technology looking at the window finds the names before it reaches the

@@ -10,6 +10,11 @@
 
 #include <windows.h>
 
+// Sent when a window moves to a monitor of another DPI (8.1 and later); the headers for XP lack it.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +93,8 @@ class Form
     void SetLinkCursor(HCURSOR cursor);
     // Gives the controls their design's accessible names, or takes them away.
     void SetAccessibleNames(bool given);
+    // Gives them while a screen reader runs.
+    void NameForScreenReader();
     void RestoreFocus();
     void ClickFocusedButton();
     HWND CreateControl(int row);

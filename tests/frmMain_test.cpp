@@ -392,5 +392,11 @@ TEST(MainWindowAccessibility, TheChoosersAndThePreviewAreNamedWhenAssistiveTechn
         EXPECT_EQ(host.accessibleNames[5], std::make_pair(named[2].first, std::wstring(L"<none>")));
         host.accessibleNames.clear();
     }
+    // A screen reader that starts while the window is open: the system tells every window.
+    form.Show();
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENREADER, TRUE, nullptr, 0));
+    SendMessageW(form.Hwnd(), WM_SETTINGCHANGE, SPI_SETSCREENREADER, 0);
+    SystemParametersInfoW(SPI_SETSCREENREADER, readerWas, nullptr, 0);
+    EXPECT_EQ(host.accessibleNames.size(), 3u);
 }
 } // namespace

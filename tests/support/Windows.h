@@ -134,7 +134,7 @@ inline RECT DrawnBox(HWND picture, COLORREF background)
 // not in the headers for XP) with the rectangle it suggests there.
 inline void MoveToDpi(const Form& form, int dpi, RECT suggested)
 {
-    SendMessageW(form.Hwnd(), 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(form.Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 
 // Every control's rectangle and font height, and the window's rectangle.
@@ -164,7 +164,7 @@ inline void ExpectDpiRoundTrip(const Form& form, const FormDesign& design)
     RECT window{};
     GetWindowRect(form.Hwnd(), &window);
     // Not as the system sends it (no rectangle to go to, or no DPI): nothing changes.
-    SendMessageW(form.Hwnd(), 0x02E0, MAKEWPARAM(144, 144), 0);
+    SendMessageW(form.Hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
     MoveToDpi(form, 0, window);
     EXPECT_EQ(form.Dpi(), 96);
     EXPECT_EQ(LayoutOf(form, design), before);

@@ -21,7 +21,7 @@ void frmAbout::OnLoad()
 bool frmAbout::OnMessage(UINT message, WPARAM, LPARAM)
 {
     // WM_DPICHANGED after the layout, or a new theme: the icon at the new scale or background.
-    if (message == 0x02E0 || message == WM_SYSCOLORCHANGE)
+    if (message == WM_DPICHANGED || message == WM_SYSCOLORCHANGE)
         DrawPicture();
     return false;
 }

@@ -19,10 +19,6 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0 // Windows 8.1 and later: the headers for XP lack it
-#endif
-
 namespace
 {
 std::wstring IndexedIconText(const std::wstring& path, int index)
