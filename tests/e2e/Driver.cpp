@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -68,10 +69,22 @@ void Driver::Start(const std::wstring& arguments, const std::wstring& directory,
     // Standard handles of its own: none, or the pipe, never this driver's.
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = output;
-    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr, flags,
-                        nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
-                        &m_process))
-        throw std::runtime_error("cannot start tessaline.exe");
+    // Under load Wine now and then fails a start that succeeds a moment later: a few tries, and
+    // the error of the last in the message.
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 5; ++attempt)
+    {
+        if (attempt > 0)
+            Sleep(200);
+        if (CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr,
+                           flags, nullptr, directory.empty() ? nullptr : directory.c_str(),
+                           &startup, &m_process))
+            return;
+        error = GetLastError();
+        std::fprintf(stderr, "starting tessaline.exe failed with error %lu\n",
+                     static_cast<unsigned long>(error));
+    }
+    throw std::runtime_error("cannot start tessaline.exe: error " + std::to_string(error));
 }
 
 Driver::~Driver()
