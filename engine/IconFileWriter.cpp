@@ -167,3 +167,31 @@ std::string IconFileBytes(const std::vector<IconImage>& images)
     AppendRecord(file, DirectoryHeader{0, 1, count}); // an icon, not a cursor
     return file + directory + data;
 }
+
+std::string_view IconFileImage(const std::string& file, int size)
+{
+    DirectoryHeader header{};
+    if (file.size() < sizeof header)
+        return {};
+    std::memcpy(&header, file.data(), sizeof header);
+    DirectoryEntry best{};
+    int bestSide = 0;
+    for (size_t i = 0; i < header.count; ++i)
+    {
+        const size_t at = sizeof header + i * sizeof(DirectoryEntry);
+        if (at + sizeof(DirectoryEntry) > file.size())
+            break;
+        DirectoryEntry entry{};
+        std::memcpy(&entry, file.data() + at, sizeof entry);
+        const int side = entry.width == 0 ? kLargest : entry.width;
+        if (bestSide == 0 || (side >= size && (bestSide < size || side < bestSide)) ||
+            (bestSide < size && side > bestSide))
+        {
+            best = entry;
+            bestSide = side;
+        }
+    }
+    if (bestSide == 0 || best.offset > file.size() || best.bytes > file.size() - best.offset)
+        return {};
+    return std::string_view(file).substr(best.offset, best.bytes);
+}

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/IconImages.h"
@@ -19,3 +20,7 @@ std::string PngBytes(const IconImage& image);
 // which Vista and later read (XP shows none so large), and left out where there is no PNG
 // encoder. Empty when there is no image to write or the file would reach kIconFileLimit.
 std::string IconFileBytes(const std::vector<IconImage>& images);
+
+// The bytes of the image of an .ico file that suits size best: that size, or the next larger, or
+// the largest. Empty for a file without a readable image.
+std::string_view IconFileImage(const std::string& file, int size);

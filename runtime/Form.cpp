@@ -112,10 +112,7 @@ void Form::LayOut()
     }
     // The caption bar and the task bar take the icon at their own sizes. The system's metrics
     // are those of the system's DPI.
-    const int systemDpi = ScreenDpi();
-    const auto metric = [&](int index) {
-        return MulDiv(GetSystemMetrics(index), m_dpi, systemDpi);
-    };
+    const auto metric = [&](int index) { return SystemMetricAt(index, m_dpi); };
     static_assert(ICON_SMALL == 0 && ICON_BIG == 1, "the icons' slots");
     for (int i = 0; i < 2; ++i)
     {

@@ -19,3 +19,9 @@ inline int FontHeightForPoints(int hundredthsOfPoint, int dpi)
 
 // The DPI that the system lays windows out at (LOGPIXELSY of the screen).
 int ScreenDpi();
+
+// A size from GetSystemMetrics (SM_CXICON...) at dpi: the system gives it at its own DPI.
+inline int SystemMetricAt(int index, int dpi)
+{
+    return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
+}
