@@ -1,21 +1,34 @@
 #include "engine/DesktopIniMerge.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 #include "engine/DesktopIni.h"
-#include "engine/IniText.h"
 #include "runtime/AsciiText.h"
 
 namespace
 {
-// Sets a foreign icon key aside: the shell no longer reads it, and a removal knows it as one to
-// bring back.
+// Sets a foreign line aside: the shell no longer reads it, and a removal knows it as one to
+// bring back by its digest in the block.
 constexpr std::wstring_view kSetAside = L";TESL:";
 constexpr std::wstring_view kIconKeys[] = {L"IconResource", L"IconFile", L"IconIndex"};
-// What an apply changed beyond its block, written inside it only when it happened.
-constexpr std::wstring_view kWasAnsi = L";TESL file was ANSI";
+// What an apply changed beyond its block, written inside it only when it happened. The folder's
+// note carries a digest of the others' lines then, the list one per line set aside.
 constexpr std::wstring_view kFolderNotReadOnly = L";TESL folder was not read-only";
+constexpr std::wstring_view kWasAnsi = L";TESL file was ANSI";
+constexpr std::wstring_view kFileWasNot = L";TESL file was not";
+constexpr std::wstring_view kSetAsideList = L";TESL set aside";
+constexpr std::wstring_view kNone = L"none";
+constexpr DWORD kIniMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+struct MarkName
+{
+    DWORD mark;
+    std::wstring_view name;
+};
+constexpr MarkName kMarkNames[] = {{FILE_ATTRIBUTE_READONLY, L"read-only"},
+                                   {FILE_ATTRIBUTE_HIDDEN, L"hidden"},
+                                   {FILE_ATTRIBUTE_SYSTEM, L"system"}};
 
 using Lines = std::vector<IniLine>;
 
@@ -23,14 +36,152 @@ using Lines = std::vector<IniLine>;
 struct Memory
 {
     bool blocks = false;
+    bool damaged = false; // lines of Tessaline's that no block holds: nothing can be proven
     bool wasAnsi = false;
     bool folderNotReadOnly = false;
-    std::vector<std::wstring> files; // what the blocks' IconFile and IconResource keys name
+    std::optional<uint32_t> othersDigest; // the others' lines when the folder note was written
+    DWORD fileMarksAdded = 0;
+    std::vector<uint32_t> setAside;   // the digests of the lines that the blocks set aside
+    std::vector<size_t> legacyPlaces; // blocks without a list: their lines lie below them
+    std::vector<std::wstring> files;  // what the blocks' IconFile and IconResource keys name
+};
+
+// Tessaline's own comments, by what they say.
+enum class Mark
+{
+    None,
+    Start,
+    XpComment,
+    End,
+    FolderNotReadOnly,
+    WasAnsi,
+    FileWasNot,
+    SetAsideList,
 };
 
 bool StartsWith(const std::wstring& text, std::wstring_view prefix)
 {
     return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The text as Tessaline's comments are known: without blanks, A to Z folded.
+std::wstring Squeezed(std::wstring_view text)
+{
+    std::wstring squeezed;
+    for (wchar_t c : text)
+        if (c != L' ' && c != L'\t')
+            squeezed += c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    return squeezed;
+}
+
+// FNV-1a over the UTF-16 code units: the same for a line in either encoding.
+uint32_t Digest(std::wstring_view text, uint32_t hash = 2166136261u)
+{
+    for (wchar_t c : text)
+        hash = (hash ^ static_cast<uint16_t>(c)) * 16777619u;
+    return hash;
+}
+
+std::wstring HexText(uint32_t value)
+{
+    std::wstring text;
+    for (int shift = 28; shift >= 0; shift -= 4)
+        text += L"0123456789ABCDEF"[(value >> shift) & 0xF];
+    return text;
+}
+
+// Digests of eight hex digits each, or none for "none"; false for anything else.
+bool ReadDigests(const std::wstring& squeezed, std::vector<uint32_t>& digests)
+{
+    if (squeezed == kNone)
+        return true;
+    if (squeezed.empty() || squeezed.size() % 8 != 0)
+        return false;
+    for (size_t at = 0; at < squeezed.size(); at += 8)
+    {
+        uint32_t value = 0;
+        for (size_t i = at; i < at + 8; ++i)
+        {
+            const wchar_t c = squeezed[i];
+            const bool digit = c >= L'0' && c <= L'9';
+            if (!digit && !(c >= L'a' && c <= L'f'))
+                return false;
+            value = value << 4 | static_cast<uint32_t>(digit ? c - L'0' : c - L'a' + 10);
+        }
+        digests.push_back(value);
+    }
+    return true;
+}
+
+// Where the squeezed text goes on past the constant, squeezed too; npos where it doesn't start so.
+size_t PastSqueezed(const std::wstring& text, std::wstring_view constant)
+{
+    size_t at = 0;
+    for (wchar_t c : constant)
+    {
+        if (c == L' ' || c == L'\t')
+            continue;
+        const wchar_t folded = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+        if (at == text.size() || text[at] != folded)
+            return std::wstring::npos;
+        ++at;
+    }
+    return at;
+}
+
+// Which of Tessaline's comments the line is; a note's digests or marks go into what it carries.
+Mark MarkOf(const IniLine& line, std::vector<uint32_t>* digests = nullptr, DWORD* marks = nullptr)
+{
+    if (KindOf(line.text) != IniLineKind::Comment)
+        return Mark::None;
+    const std::wstring text = Squeezed(line.text);
+    std::wstring after;
+    const auto rest = [&](std::wstring_view prefix) {
+        const size_t past = PastSqueezed(text, prefix);
+        after = past == std::wstring::npos ? std::wstring() : text.substr(past);
+        return past != std::wstring::npos;
+    };
+    const auto whole = [&](std::wstring_view constant) { return rest(constant) && after.empty(); };
+    std::vector<uint32_t> read;
+    if (whole(kWindows7Comment))
+        return Mark::Start;
+    if (whole(kWindowsXpComment))
+        return Mark::XpComment;
+    if (rest(kProductComment))
+        return Mark::End;
+    if (whole(kWasAnsi))
+        return Mark::WasAnsi;
+    if (rest(kFolderNotReadOnly) && (after.empty() || ReadDigests(after, read)) && read.size() <= 1)
+    {
+        if (digests)
+            *digests = read;
+        return Mark::FolderNotReadOnly;
+    }
+    if (rest(kSetAsideList) && ReadDigests(after, read))
+    {
+        if (digests)
+            *digests = read;
+        return Mark::SetAsideList;
+    }
+    if (rest(kFileWasNot) && !after.empty())
+    {
+        DWORD found = 0;
+        for (size_t at = 0; at <= after.size();)
+        {
+            const size_t comma = std::min(after.find(L',', at), after.size());
+            const std::wstring name = after.substr(at, comma - at);
+            const auto known = std::find_if(std::begin(kMarkNames), std::end(kMarkNames),
+                                            [&](const MarkName& m) { return m.name == name; });
+            if (known == std::end(kMarkNames))
+                return Mark::None;
+            found |= known->mark;
+            at = comma + 1;
+        }
+        if (marks)
+            *marks |= found;
+        return Mark::FileWasNot;
+    }
+    return Mark::None;
 }
 
 bool IsSection(const IniLine& line)
@@ -52,11 +203,6 @@ bool IsIconKey(const IniLine& line)
                        [&](std::wstring_view key) { return SameName(name, key); });
 }
 
-bool IsComment(const IniLine& line, std::wstring_view comment)
-{
-    return SameAsciiText(TrimBlanks(line.text), comment);
-}
-
 // The first [.ShellClassInfo] header, the one the shell reads, or lines.size().
 size_t ShellSection(const Lines& lines)
 {
@@ -69,69 +215,49 @@ size_t NextSection(const Lines& lines, size_t from)
     return std::find_if(lines.begin() + from, lines.end(), IsSection) - lines.begin();
 }
 
-// The comments inside a block but its last line, which carries a version.
-constexpr std::wstring_view kBlockComments[] = {kWindows7Comment, kWindowsXpComment, kWasAnsi,
-                                                kFolderNotReadOnly};
-
-bool IsBlockStart(const IniLine& line)
-{
-    return IsComment(line, kWindows7Comment);
-}
-
-// The product's comment, of any version, or with its version lost.
-bool IsBlockEnd(const IniLine& line)
-{
-    const std::wstring text = TrimBlanks(line.text);
-    const std::wstring_view product = kProductComment.substr(0, kProductComment.size() - 1);
-    return text.size() >= product.size() &&
-           SameAsciiText(std::wstring_view(text).substr(0, product.size()), product);
-}
-
 // Inside a block: its comments, blank lines and icon keys are Tessaline's, whatever their shape.
 bool IsTessalines(const IniLine& line)
 {
-    switch (KindOf(line.text))
-    {
-    case IniLineKind::Blank:
-        return true;
-    case IniLineKind::Key:
-        return IsIconKey(line);
-    case IniLineKind::Section:
-        return false;
-    case IniLineKind::Comment:
-        break;
-    }
-    return IsBlockEnd(line) ||
-           std::any_of(std::begin(kBlockComments), std::end(kBlockComments),
-                       [&](std::wstring_view ours) { return IsComment(line, ours); });
+    const IniLineKind kind = KindOf(line.text);
+    return kind == IniLineKind::Blank || IsIconKey(line) || MarkOf(line) != Mark::None;
 }
 
-// The lines [begin, end) of the first block at or after from, within one section; none when
-// there is no such block.
+// The lines [begin, end) of the first block at or after from: a last line and the nearest first
+// line above it in its section. Someone's lines of the same shape above it stay theirs.
 bool FindBlock(const Lines& lines, size_t from, size_t& begin, size_t& end)
 {
-    for (begin = from; begin < lines.size(); ++begin)
+    size_t start = lines.size();
+    for (size_t i = from; i < lines.size(); ++i)
     {
-        if (!IsBlockStart(lines[begin]))
-            continue;
-        for (end = begin + 1; end < lines.size() && !IsSection(lines[end]); ++end)
-            if (IsBlockEnd(lines[end]))
-            {
-                ++end;
-                return true;
-            }
-        // No block ends in this section: none that starts later in it does either.
-        begin = end - 1;
+        const Mark mark = IsSection(lines[i]) ? Mark::None : MarkOf(lines[i]);
+        if (IsSection(lines[i]))
+            start = lines.size();
+        else if (mark == Mark::Start)
+            start = i;
+        else if (mark == Mark::End && start < lines.size())
+        {
+            begin = start;
+            end = i + 1;
+            return true;
+        }
     }
     return false;
 }
 
-// Takes every block out, keeping the lines of others found inside, and a [.ShellClassInfo]
-// header that only a block needed: Tessaline wrote it too. Returns, for each block, where it
-// was: what a removal brings back lies between there and the end of that section.
-std::vector<size_t> TakeOutBlocks(Lines& lines, Memory& memory)
+// Whether a first line of Tessaline's and an icon key that no block holds are both in the file:
+// a block whose last line was edited away, or whose first line was repeated inside it, which
+// can't be told from someone's lines of that shape.
+bool HeadsUnprovenKeys(const Lines& lines)
 {
-    std::vector<size_t> places;
+    return std::any_of(lines.begin(), lines.end(), IsIconKey) &&
+           std::any_of(lines.begin(), lines.end(),
+                       [](const IniLine& line) { return MarkOf(line) == Mark::Start; });
+}
+
+// Takes every block out, keeping the lines of others found inside, and a [.ShellClassInfo]
+// header that only a block needed: Tessaline wrote it too.
+void TakeOutBlocks(Lines& lines, Memory& memory)
+{
     size_t begin = 0, end = 0;
     while (FindBlock(lines, begin, begin, end))
     {
@@ -139,19 +265,33 @@ std::vector<size_t> TakeOutBlocks(Lines& lines, Memory& memory)
         // A block at the very end without an ending took over the ending of the line before it.
         const bool tookEnding = end == lines.size() && lines.back().ending.empty();
         const auto first = lines.begin() + begin;
-        memory.wasAnsi |= std::any_of(first, lines.begin() + end,
-                                      [](const IniLine& l) { return IsComment(l, kWasAnsi); });
-        memory.folderNotReadOnly |= std::any_of(first, lines.begin() + end, [](const IniLine& l) {
-            return IsComment(l, kFolderNotReadOnly);
-        });
-        // Every icon key's value up to its last comma: IconFile's and IconResource's file (an
-        // IconIndex gives a number, which names no file of Tessaline's).
+        bool listed = false;
         for (auto line = first; line != lines.begin() + end; ++line)
         {
+            std::vector<uint32_t> digests;
+            switch (MarkOf(*line, &digests, &memory.fileMarksAdded))
+            {
+            case Mark::WasAnsi:
+                memory.wasAnsi = true;
+                break;
+            case Mark::FolderNotReadOnly:
+                memory.folderNotReadOnly = true;
+                if (!digests.empty())
+                    memory.othersDigest = digests[0];
+                break;
+            case Mark::SetAsideList:
+                listed = true;
+                memory.setAside.insert(memory.setAside.end(), digests.begin(), digests.end());
+                break;
+            default:
+                break;
+            }
+            // Every icon key's value up to its last comma: IconFile's and IconResource's file
+            // (an IconIndex gives a number, which names no file of Tessaline's).
             const size_t equals = line->text.find(L'=');
             if (IsIconKey(*line) && equals != std::wstring::npos)
-                memory.files.push_back(TrimBlanks(
-                    line->text.substr(equals + 1, line->text.rfind(L',') - equals - 1)));
+                memory.files.push_back(
+                    TrimBlanks(line->text.substr(equals + 1, line->text.rfind(L',') - equals - 1)));
         }
         const auto kept = std::remove_if(first, lines.begin() + end, IsTessalines);
         const size_t keptCount = kept - first;
@@ -163,13 +303,71 @@ std::vector<size_t> TakeOutBlocks(Lines& lines, Memory& memory)
             if (tookEnding && begin > 0)
                 lines[begin - 1].ending.clear();
             // A block before this one in the section was where the header's section now ends.
-            for (size_t& place : places)
+            for (size_t& place : memory.legacyPlaces)
                 place -= place > begin ? 1 : 0;
         }
-        places.push_back(begin);
+        if (!listed)
+            memory.legacyPlaces.push_back(begin);
         begin += keptCount;
     }
-    return places;
+    // A last line or a note that no block holds: its block was edited past knowing.
+    memory.damaged = std::any_of(lines.begin(), lines.end(), [](const IniLine& line) {
+        const Mark mark = MarkOf(line);
+        return mark != Mark::None && mark != Mark::Start && mark != Mark::XpComment;
+    });
+    memory.damaged |= HeadsUnprovenKeys(lines);
+    // Beside a block, the section the shell reads holds no live icon key of anyone's: the first
+    // apply set them all aside. One there now may be Tessaline's own, moved out of its block.
+    if (memory.blocks)
+    {
+        const size_t header = ShellSection(lines);
+        const auto first = lines.begin() + std::min(header + 1, lines.size());
+        memory.damaged |= std::any_of(
+            first, lines.begin() + NextSection(lines, first - lines.begin()), IsIconKey);
+    }
+}
+
+// The lines that the blocks set aside, where they are now. A block written before the list was
+// kept set aside only icon keys (and someone's ";TESL:" comment, as a second one), below it in
+// its section.
+std::vector<size_t> SetAsideLines(const Lines& lines, const Memory& memory)
+{
+    std::vector<size_t> found;
+    const auto setAside = [&](size_t i) {
+        return StartsWith(lines[i].text, kSetAside) &&
+               std::find(found.begin(), found.end(), i) == found.end();
+    };
+    for (size_t place : memory.legacyPlaces)
+        for (size_t i = place; i < NextSection(lines, place); ++i)
+        {
+            const IniLine rest{
+                lines[i].text.substr(std::min(lines[i].text.size(), kSetAside.size())),
+                std::wstring(), std::string()};
+            if (setAside(i) && (IsIconKey(rest) || StartsWith(rest.text, kSetAside)))
+                found.push_back(i);
+        }
+    std::vector<uint32_t> digests = memory.setAside;
+    for (size_t i = 0; i < lines.size(); ++i)
+    {
+        if (!setAside(i))
+            continue;
+        const auto digest =
+            std::find(digests.begin(), digests.end(),
+                      Digest(std::wstring_view(lines[i].text).substr(kSetAside.size())));
+        if (digest == digests.end())
+            continue;
+        digests.erase(digest);
+        found.push_back(i);
+    }
+    return found;
+}
+
+uint32_t DigestOf(const Lines& lines)
+{
+    uint32_t hash = Digest(L"");
+    for (const IniLine& line : lines)
+        hash = Digest(line.ending, Digest(line.text, hash));
+    return hash;
 }
 
 bool HoldsOnlyTessalinesLines(const Lines& lines)
@@ -179,54 +377,102 @@ bool HoldsOnlyTessalinesLines(const Lines& lines)
     });
 }
 
+std::wstring MarksNote(DWORD marks)
+{
+    std::wstring note(kFileWasNot);
+    const wchar_t* separator = L" ";
+    for (const MarkName& name : kMarkNames)
+        if (marks & name.mark)
+        {
+            note += separator + std::wstring(name.name);
+            separator = L", ";
+        }
+    return note;
+}
+
 } // namespace
 
-std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon,
-                              bool folderReadOnly)
+AppliedIni AppliedDesktopIni(const std::string& existing, const IconEntry& icon,
+                             const PriorMarks& before)
 {
     IniText ini(existing);
     Lines& lines = ini.Lines();
     Memory memory;
     TakeOutBlocks(lines, memory);
+    if (memory.damaged)
+        return {std::string(), IniFault::EditedLines};
     if (HoldsOnlyTessalinesLines(lines))
-        return DesktopIniBytes(icon);
+    {
+        // A UTF-16 file keeps its encoding, unless an apply made it so.
+        if (ini.IsUtf16() && !memory.wasAnsi)
+            return {"\xFF\xFE" + ToUtf16Le(DesktopIniText(icon))};
+        return {DesktopIniBytes(icon)};
+    }
 
-    // A block found keeps what the first apply saw; the marks are the user's from then.
-    if (!memory.blocks)
-        memory.folderNotReadOnly = !folderReadOnly;
+    // A block found keeps what the applies before saw, and adds what this one changes: a mark
+    // that someone took away since is this apply's to give back.
+    if (!memory.folderNotReadOnly && !before.folderReadOnly)
+    {
+        memory.folderNotReadOnly = true;
+        memory.othersDigest = DigestOf(lines);
+    }
+    memory.fileMarksAdded |= kIniMarks & ~before.fileMarks;
+    // What the blocks set aside stays so, wherever it is now.
+    std::vector<uint32_t> listed;
+    for (size_t i : SetAsideLines(lines, memory))
+        listed.push_back(Digest(std::wstring_view(lines[i].text).substr(kSetAside.size())));
+
     const std::vector<std::wstring> texts = IconBlock(icon);
     if (!std::all_of(texts.begin(), texts.end(),
                      [&](const std::wstring& text) { return ini.CanHold(text); }))
     {
         memory.wasAnsi |= !ini.IsUtf16();
-        ini.ToUtf16();
+        // A line that would not come back exactly from UTF-16 (bytes that aren't text in this
+        // code page) is someone's, and not Tessaline's to change.
+        if (!ini.ToUtf16())
+            return {std::string(), IniFault::NotExact};
     }
     memory.wasAnsi &= ini.IsUtf16();
+
+    const size_t header = ShellSection(lines);
+    const size_t end = header < lines.size() ? NextSection(lines, header + 1) : header;
+    const bool inSection = end > header + 1;
+    if (inSection)
+    {
+        const std::string setAside = ini.Encode(std::wstring(kSetAside));
+        for (size_t i = header + 1; i < end; ++i)
+        {
+            if (!IsIconKey(lines[i]))
+                continue;
+            listed.push_back(Digest(lines[i].text));
+            lines[i].text.insert(0, kSetAside);
+            lines[i].bytes.insert(0, setAside);
+        }
+    }
+
     Lines block;
     for (const std::wstring& text : texts)
         block.push_back(ini.NewLine(text));
     // Above the product's comment, which closes the block.
+    const auto note = [&](const std::wstring& text) {
+        block.insert(block.end() - 1, ini.NewLine(text));
+    };
     if (memory.folderNotReadOnly)
-        block.insert(block.end() - 1, ini.NewLine(std::wstring(kFolderNotReadOnly)));
+        note(std::wstring(kFolderNotReadOnly) +
+             (memory.othersDigest ? L" " + HexText(*memory.othersDigest) : std::wstring()));
     if (memory.wasAnsi)
-        block.insert(block.end() - 1, ini.NewLine(std::wstring(kWasAnsi)));
+        note(std::wstring(kWasAnsi));
+    if (memory.fileMarksAdded)
+        note(MarksNote(memory.fileMarksAdded));
+    std::wstring list(kSetAsideList);
+    for (uint32_t digest : listed)
+        list += L" " + HexText(digest);
+    note(listed.empty() ? list + L" " + std::wstring(kNone) : list);
 
-    const size_t header = ShellSection(lines);
-    const size_t end = header < lines.size() ? NextSection(lines, header + 1) : header;
-    if (end > header + 1)
+    if (inSection)
     {
-        // On a first apply a ";TESL:" comment there is someone else's: set aside too, a removal
-        // gives it back as it was instead of turning it into a key.
-        const std::string setAside = ini.Encode(std::wstring(kSetAside));
-        for (size_t i = header + 1; i < end; ++i)
-        {
-            if (!IsIconKey(lines[i]) && (memory.blocks || !StartsWith(lines[i].text, kSetAside)))
-                continue;
-            lines[i].text.insert(0, kSetAside);
-            lines[i].bytes.insert(0, setAside);
-        }
         lines.insert(lines.begin() + header + 1, block.begin(), block.end());
-        return ini.Bytes();
+        return {ini.Bytes()};
     }
 
     // No section of that name with anything in it: a new one goes ahead of the first section, so
@@ -241,7 +487,7 @@ std::string AppliedDesktopIni(const std::string& existing, const IconEntry& icon
         block.back().ending.clear();
     }
     lines.insert(firstSection, block.begin(), block.end());
-    return ini.Bytes();
+    return {ini.Bytes()};
 }
 
 RemovedIni RemovedDesktopIni(const std::string& existing)
@@ -250,23 +496,21 @@ RemovedIni RemovedDesktopIni(const std::string& existing)
     IniText ini(existing);
     Lines& lines = ini.Lines();
     Memory memory;
-    const std::vector<size_t> places = TakeOutBlocks(lines, memory);
+    TakeOutBlocks(lines, memory);
+    if (memory.damaged)
+    {
+        removed.fault = IniFault::EditedLines;
+        return removed;
+    }
     removed.tessalines = memory.blocks;
     removed.blockFiles = std::move(memory.files);
-    removed.folderReadOnly = !memory.folderNotReadOnly;
+    removed.fileMarksAdded = memory.fileMarksAdded;
     const size_t setAsideSize = ini.Encode(std::wstring(kSetAside)).size();
-    // Only what a block set aside comes back, once: a ";TESL:" line elsewhere is someone's comment.
-    size_t restored = 0;
-    for (size_t place : places)
+    // Only what a block set aside comes back, once: another ";TESL:" line is someone's comment.
+    for (size_t i : SetAsideLines(lines, memory))
     {
-        const size_t end = NextSection(lines, place);
-        for (size_t i = std::max(place, restored); i < end; ++i)
-            if (StartsWith(lines[i].text, kSetAside))
-            {
-                lines[i].text.erase(0, kSetAside.size());
-                lines[i].bytes.erase(0, setAsideSize);
-            }
-        restored = end;
+        lines[i].text.erase(0, kSetAside.size());
+        lines[i].bytes.erase(0, setAsideSize);
     }
 
     const size_t header = ShellSection(lines);
@@ -278,6 +522,10 @@ RemovedIni RemovedDesktopIni(const std::string& existing)
         removed.foreignIcon = std::any_of(first, end, IsIconKey);
         lines.erase(std::remove_if(first, end, IsIconKey), end);
     }
+    // Read-only goes only where the apply added it and no one changed the others' lines since:
+    // settings written meanwhile may need the shell to read the file.
+    removed.folderReadOnly = !memory.folderNotReadOnly ||
+                             (memory.othersDigest && *memory.othersDigest != DigestOf(lines));
     if (memory.wasAnsi)
         ini.ToAnsiWhereExact();
     // A comment is someone's text too: only a file with neither keys nor comments goes.

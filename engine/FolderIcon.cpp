@@ -252,9 +252,14 @@ void DeleteColourFiles(const Target& target, const std::vector<std::wstring>& na
 IconResult WriteIconLines(const FolderText& folder, const Target& target, const IconEntry& icon)
 {
     const std::optional<std::string>& existing = target.existing;
-    const bool folderReadOnly = (Settable(target.folderAttributes) & FILE_ATTRIBUTE_READONLY) != 0;
-    const std::string bytes =
-        existing ? AppliedDesktopIni(*existing, icon, folderReadOnly) : DesktopIniBytes(icon);
+    PriorMarks before;
+    before.folderReadOnly = (Settable(target.folderAttributes) & FILE_ATTRIBUTE_READONLY) != 0;
+    before.fileMarks = Settable(target.iniAttributes) & kIniAttributes;
+    const AppliedIni applied =
+        existing ? AppliedDesktopIni(*existing, icon, before) : AppliedIni{DesktopIniBytes(icon)};
+    if (applied.fault != IniFault::None)
+        return NotSettingsFile(applied.fault, target.iniPath);
+    const std::string& bytes = applied.bytes;
     // Tessaline would refuse to read it again, and the icon it set aside could not come back.
     if (bytes.size() > kMaxIniBytes)
     {
@@ -326,6 +331,8 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
     if (result.status != IconStatus::Ok || !target.existing)
         return result;
     const RemovedIni removed = RemovedDesktopIni(*target.existing);
+    if (removed.fault != IniFault::None)
+        return NotSettingsFile(removed.fault, target.iniPath);
     if (!removed.tessalines && scope == RemoveScope::TessalinesOnly)
         return Status(removed.foreignIcon ? IconStatus::NotTessalines : IconStatus::Ok);
     if (removed.bytes == target.existing)
@@ -336,7 +343,9 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
         result = PutInPlace(target, *removed.bytes);
         if (result.status != IconStatus::Ok)
             return result;
-        RestoreAttributes(target.iniPath, target.iniAttributes);
+        // The marks the apply gave the file go; the others' stay as they are now.
+        if (target.iniAttributes != INVALID_FILE_ATTRIBUTES)
+            SetAttributes(target.iniPath, Settable(target.iniAttributes) & ~removed.fileMarksAdded);
     }
     else
     {

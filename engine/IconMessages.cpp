@@ -84,7 +84,8 @@ IconMessage IconRefusalMessage(const IconResult& result)
                     : L" icons, numbered 0 to " + DecimalText(result.iconCount - 1) + L".");
         break;
     case IconProblem::NoFolderIcon:
-        text = L"Tessaline could not read the system's folder icon to make it " + result.path + L".";
+        text =
+            L"Tessaline could not read the system's folder icon to make it " + result.path + L".";
         break;
     case IconProblem::NoSuchResource:
     case IconProblem::None:
@@ -107,6 +108,13 @@ std::wstring IniFaultText(IniFault fault)
         return L"it is UTF-16 text with an odd number of bytes";
     case IniFault::Directory:
         return L"it is a folder";
+    case IniFault::EditedLines:
+        return L"it holds lines in the shape of Tessaline's that can't be proven Tessaline's (its "
+               L"first line \";for Windows 7/8/8.1\" or its last line \"; TESL (Tessaline) ...\" "
+               L"was changed, deleted or repeated)";
+    case IniFault::NotExact:
+        return L"the icon's path needs the file in UTF-16, and a line in it would not come back "
+               L"exactly as it is";
     case IniFault::None:
         break;
     }

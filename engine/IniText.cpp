@@ -60,9 +60,15 @@ IniFault CheckIniBytes(const std::string& bytes)
 {
     if (bytes.size() > kMaxIniBytes)
         return IniFault::TooLarge;
-    if (StartsWithUtf16Bom(bytes))
-        return bytes.size() % 2 != 0 ? IniFault::OddLength : IniFault::None;
-    return bytes.find('\0') == std::string::npos ? IniFault::None : IniFault::NulByte;
+    if (!StartsWithUtf16Bom(bytes))
+        return bytes.find('\0') == std::string::npos ? IniFault::None : IniFault::NulByte;
+    if (bytes.size() % 2 != 0)
+        return IniFault::OddLength;
+    // U+0000 would end the text for the profile functions, and a NUL byte in ANSI.
+    for (size_t i = kUtf16Bom.size(); i < bytes.size(); i += 2)
+        if (bytes[i] == '\0' && bytes[i + 1] == '\0')
+            return IniFault::NulByte;
+    return IniFault::None;
 }
 
 bool ToAnsiExactly(const std::wstring& text, std::string& ansi)
@@ -165,13 +171,20 @@ bool IniText::CanHold(const std::wstring& text) const
     return m_utf16 || ToAnsiExactly(text, ansi);
 }
 
-void IniText::ToUtf16()
+bool IniText::ToUtf16()
 {
     if (m_utf16)
-        return;
+        return true;
+    // In a double-byte code page, bytes that are no text there (UTF-8 saved by an editor, a
+    // stray lead byte) read as other characters, and back as other bytes.
+    std::string back;
+    for (const IniLine& line : m_lines)
+        if (!ToAnsiExactly(line.text, back) || back != line.bytes)
+            return false;
     m_utf16 = true;
     for (IniLine& line : m_lines)
         line.bytes = ToUtf16Le(line.text);
+    return true;
 }
 
 void IniText::ToAnsiWhereExact()

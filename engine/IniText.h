@@ -11,10 +11,12 @@
 enum class IniFault
 {
     None,
-    TooLarge,  // more than 64 KB
-    NulByte,   // a NUL byte in a file without a UTF-16 byte-order mark
-    OddLength, // UTF-16 with an odd number of bytes
-    Directory, // a folder, not a file
+    TooLarge,    // more than 64 KB
+    NulByte,     // a NUL byte, or a NUL character in UTF-16
+    OddLength,   // UTF-16 with an odd number of bytes
+    Directory,   // a folder, not a file
+    EditedLines, // Tessaline's lines edited so that they can't be told from anyone else's
+    NotExact,    // it would have to become UTF-16, and a line would not come back exactly
 };
 
 // The most that a settings file may hold.
@@ -68,8 +70,9 @@ class IniText
     bool IsUtf16() const { return m_utf16; }
     // Whether the file's encoding holds the text unchanged.
     bool CanHold(const std::wstring& text) const;
-    // The whole file in UTF-16 with a byte-order mark, every line's text unchanged.
-    void ToUtf16();
+    // The whole file in UTF-16 with a byte-order mark, every line's text unchanged; false, and
+    // the file as it was, where a line's bytes would not come back from it exactly.
+    bool ToUtf16();
     // The whole file in the ANSI code page, when every line's text converts exactly; otherwise
     // it stays as it is.
     void ToAnsiWhereExact();

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <regex>
 
 #include "engine/DesktopIni.h"
 #include "engine/DesktopIniMerge.h"
@@ -377,6 +378,17 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
+// The file's text with the digests in Tessaline's notes as "#", and whether it is UTF-16.
+std::wstring Masked(const std::string& bytes)
+{
+    const bool utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0;
+    std::wstring text = utf16 ? L"UTF-16:" : L"ANSI:";
+    for (size_t i = utf16 ? 2 : 0; i < bytes.size(); i += utf16 ? 2 : 1)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (utf16 ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0));
+    return std::regex_replace(text, std::wregex(L"[0-9A-F]{8}"), L"#");
+}
+
 class SharedFileTest : public ::testing::TestWithParam<SharedCase>
 {
 };
@@ -385,10 +397,17 @@ TEST_P(SharedFileTest, ApplyKeepsWhatIsNotOursAndRemoveGivesItBack)
 {
     const SharedCase& c = GetParam();
     // In a file that was there, the block remembers that the folder had no read-only mark.
+    // and lists a digest (masked here as #) for each line it set aside.
     const std::string nine = ExpectedAnsi(kIcon);
     const size_t product = nine.find("; TESL (");
+    std::string list = ";TESL set aside";
+    for (size_t at = c.applied.find(";TESL:"); at != std::string::npos;
+         at = c.applied.find(";TESL:", at + 1))
+        list += " #";
     const std::string block = nine.substr(std::strlen("[.ShellClassInfo]\r\n"), product - 19) +
-                              (c.ours ? "" : ";TESL folder was not read-only\r\n") +
+                              (c.ours ? ""
+                                      : ";TESL folder was not read-only #\r\n" +
+                                            (list.size() > 15 ? list : list + " none") + "\r\n") +
                               nine.substr(product);
     const std::string applied = Encoded(
         Replaced(Replaced(c.applied, "{H}", "[.ShellClassInfo]\r\n{B}"), "{B}", block), c.utf16);
@@ -401,12 +420,12 @@ TEST_P(SharedFileTest, ApplyKeepsWhatIsNotOursAndRemoveGivesItBack)
     const std::wstring ini = folder + L"\\desktop.ini";
 
     ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
-    EXPECT_EQ(ReadFileBytes(ini), applied);
+    EXPECT_EQ(Masked(ReadFileBytes(ini)), Masked(applied));
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconResource", ini), kIcon + L",0");
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconFile", ini), kIcon);
     EXPECT_EQ(ReadIni(L".ShellClassInfo", L"IconIndex", ini), L"0");
     ASSERT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status, IconStatus::Ok);
-    EXPECT_EQ(ReadFileBytes(ini), applied) << "applied twice";
+    EXPECT_EQ(Masked(ReadFileBytes(ini)), Masked(applied)) << "applied twice";
     ASSERT_EQ(RemoveFolderIcon(FolderText::Typed(folder)).status, IconStatus::Ok);
 
     EXPECT_EQ(Attributes(folder) & kHiddenSystem, kHiddenSystem);
@@ -619,11 +638,11 @@ TEST(SharedFileGenerated, ApplyAndRemoveGiveEveryFileBackAndForgetTheirIcons)
                            z = icons[random() % 3];
         SCOPED_TRACE(::testing::PrintToString(found));
 
-        const std::string applied = AppliedDesktopIni(found, Plain(x), readOnly);
+        const std::string applied = AppliedDesktopIni(found, Plain(x), PriorMarks{readOnly}).bytes;
         const std::map<std::wstring, std::wstring> shown = ShellKeys(applied);
         ASSERT_EQ(shown.count(L"iconresource") ? shown.at(L"iconresource") : L"", x + L",0");
         ASSERT_EQ(shown.count(L"iconfile") ? shown.at(L"iconfile") : L"", x);
-        ASSERT_EQ(AppliedDesktopIni(applied, Plain(x), true), applied);
+        ASSERT_EQ(AppliedDesktopIni(applied, Plain(x), {}).bytes, applied);
         const RemovedIni removed = RemovedDesktopIni(applied);
         ASSERT_EQ(removed.bytes, kept);
         if (kept)
@@ -631,12 +650,12 @@ TEST(SharedFileGenerated, ApplyAndRemoveGiveEveryFileBackAndForgetTheirIcons)
             ASSERT_EQ(removed.folderReadOnly, readOnly);
             ASSERT_FALSE(RemovedDesktopIni(*kept).tessalines);
         }
-        std::string twice = AppliedDesktopIni(applied, Plain(y), true);
+        std::string twice = AppliedDesktopIni(applied, Plain(y), {}).bytes;
         ASSERT_EQ(RemovedDesktopIni(twice).bytes, kept);
 
         const bool added = EditBlock(twice, random(), random());
         SCOPED_TRACE(::testing::PrintToString(twice));
-        const std::string again = AppliedDesktopIni(twice, Plain(z), true);
+        const std::string again = AppliedDesktopIni(twice, Plain(z), {}).bytes;
         ASSERT_EQ(ShellKeys(again)[L"iconresource"], z + L",0");
         std::map<std::wstring, std::wstring> expected = ShellKeys(found);
         if (added)

@@ -280,9 +280,9 @@ void ApplyFigures()
         if (GetFileAttributesW((root / (L"x" + std::to_wstring(i)) + L"\\desktop.ini").c_str()) ==
             INVALID_FILE_ATTRIBUTES)
             ++missing;
-        if (GetFileAttributesW((root / (L"c" + std::to_wstring(i)) +
-                                L"\\Tessaline-colour-3A7BD5.ico")
-                                   .c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesW(
+                (root / (L"c" + std::to_wstring(i)) + L"\\Tessaline-colour-3A7BD5.ico").c_str()) ==
+            INVALID_FILE_ATTRIBUTES)
             ++uncoloured;
     }
     std::printf("apply in the engine, mean over %d fresh folders: %.3f ms (%d failed)\n", count,
@@ -364,7 +364,8 @@ void ResourceFigures()
 void MergeFigures()
 {
     const IconEntry icon = MakeIconEntry(FolderText::Typed(L"D:\\Photos"), L"D:\\Icons\\star.ico");
-    const std::string block = AppliedDesktopIni("[.ShellClassInfo]\r\nInfoTip=x\r\n", icon, true);
+    const std::string block =
+        AppliedDesktopIni("[.ShellClassInfo]\r\nInfoTip=x\r\n", icon, {}).bytes;
     const std::pair<const char*, std::string> files[] = {
         {"unclosed block starts", "[.ShellClassInfo]\r\n"}, {"one block, then lines", block}};
     for (auto [what, bytes] : files)
@@ -373,7 +374,7 @@ void MergeFigures()
         while (bytes.size() + std::strlen(filler) <= kMaxIniBytes)
             bytes += filler;
         const double start = Now();
-        const std::string applied = AppliedDesktopIni(bytes, icon, true);
+        const std::string applied = AppliedDesktopIni(bytes, icon, {}).bytes;
         RemovedDesktopIni(applied);
         std::printf("merge of a 64 KB desktop.ini, %s: apply and remove %.1f ms\n", what,
                     Now() - start);
