@@ -683,6 +683,119 @@ TEST(SharedFileGenerated, ApplyAndRemoveGiveEveryFileBackAndForgetTheirIcons)
     }
 }
 
+// Files in which Tessaline's lines were edited, or someone's lines look like them: Remove
+// gives what it proves (refusing what it can't), and Apply then Remove gives the same, so that an
+// icon Tessaline wrote ("wrote.ico") never comes back. "{B}" stands for a block of its own, "{K}"
+// for the same without its first line.
+struct ProvenCase
+{
+    const char* name;
+    std::string found;
+    IniFault fault;      // of both Apply and Remove
+    std::string removed; // the file after Remove, as text ("" for none)
+    bool utf16 = false;  // found (and removed, unless ANSI) in UTF-16
+    bool removedAnsi = false;
+};
+
+void PrintTo(const ProvenCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ProvenLinesTest : public ::testing::TestWithParam<ProvenCase>
+{
+};
+
+TEST_P(ProvenLinesTest, RemoveTakesWhatIsProvenAndApplyNeverBringsItBack)
+{
+    const ProvenCase& c = GetParam();
+    const std::string keys = "IconResource=D:\\wrote.ico,0\r\n\r\n;for Windows XP\r\n"
+                             "IconFile=D:\\wrote.ico\r\nIconIndex=0\r\n\r\n";
+    const std::string found = Encoded(
+        Replaced(Replaced(c.found, "{B}", ";for Windows 7/8/8.1\r\n{K}"), "{K}", keys), c.utf16);
+    const RemovedIni removed = RemovedDesktopIni(found);
+    const AppliedIni applied = AppliedDesktopIni(found, Plain(kIcon), {});
+    ASSERT_EQ(removed.fault, c.fault);
+    ASSERT_EQ(applied.fault, c.fault);
+    if (c.fault != IniFault::None)
+        return;
+    const std::optional<std::string> expected =
+        c.removed.empty()
+            ? std::nullopt
+            : std::optional<std::string>(Encoded(c.removed, c.utf16 && !c.removedAnsi));
+    EXPECT_EQ(removed.bytes, expected);
+    EXPECT_EQ(RemovedDesktopIni(applied.bytes).bytes, expected) << "Apply, then Remove";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProvenLinesTest,
+    ::testing::Values(
+        ProvenCase{"LookalikeAboveTheBlock",
+                   "[.ShellClassInfo]\r\n;for Windows 7/8/8.1\r\nIconResource=C:\\theirs.ico,0\r\n"
+                   ";for Windows XP\r\n{B}; TESL (Tessaline) 1.2.14\r\n",
+                   IniFault::EditedLines, ""},
+        ProvenCase{"FirstLineSpaced",
+                   "[.ShellClassInfo]\r\n; for Windows 7/8/8.1\r\n{K}; TESL (Tessaline) "
+                   "1.2.14\r\nInfoTip=x\r\n",
+                   IniFault::None, "[.ShellClassInfo]\r\nInfoTip=x\r\n"},
+        ProvenCase{"FirstLineRecased",
+                   "[.ShellClassInfo]\r\n;FOR WINDOWS 7/8/8.1\r\n{K}; tesl (TESSALINE) 1.2.14\r\n"
+                   "InfoTip=x\r\n",
+                   IniFault::None, "[.ShellClassInfo]\r\nInfoTip=x\r\n"},
+        ProvenCase{
+            "FirstLineDeleted",
+            "[.ShellClassInfo]\r\nIconResource=D:\\wrote.ico,0\r\n; TESL (Tessaline) 1.2.14\r\n",
+            IniFault::EditedLines, ""},
+        ProvenCase{"LastLineDeleted", "[.ShellClassInfo]\r\n{B}InfoTip=x\r\n",
+                   IniFault::EditedLines, ""},
+        ProvenCase{"LastLineRewritten", "[.ShellClassInfo]\r\n{B}; the end\r\n",
+                   IniFault::EditedLines, ""},
+        ProvenCase{"FirstLineRepeatedInside",
+                   "[.ShellClassInfo]\r\n{B};for Windows 7/8/8.1\r\n; TESL (Tessaline) 1.2.14\r\n",
+                   IniFault::EditedLines, ""},
+        ProvenCase{"NoteOutsideTheBlock",
+                   "[.ShellClassInfo]\r\n{B}; TESL (Tessaline) 1.2.14\r\n;TESL file was ANSI\r\n",
+                   IniFault::EditedLines, ""},
+        ProvenCase{"CommentsAddedAfterAnApply",
+                   "[.ShellClassInfo]\r\n{B};TESL set aside none\r\n; TESL (Tessaline) 1.2.14\r\n"
+                   ";TESL: ask Bob\r\n;TESL:IconFile=C:\\bob.ico\r\n",
+                   IniFault::None,
+                   "[.ShellClassInfo]\r\n;TESL: ask Bob\r\n;TESL:IconFile=C:\\bob.ico\r\n"},
+        // The digests of "IconResource=C:\old.ico,1" and "IconFile=C:\old.ico".
+        ProvenCase{"SetAsideAboveAndInASecondSection",
+                   "[.ShellClassInfo]\r\n;TESL:IconResource=C:\\old.ico,1\r\n{B}"
+                   ";TESL set aside A659C02B 6D086772\r\n; TESL (Tessaline) 1.2.14\r\n"
+                   "[.ShellClassInfo]\r\n;TESL:IconFile=C:\\old.ico\r\n",
+                   IniFault::None,
+                   "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,1\r\n[.ShellClassInfo]\r\n"
+                   "IconFile=C:\\old.ico\r\n"},
+        ProvenCase{"WrittenBeforeTheListBringsBackIconKeysBelowIt",
+                   "[.ShellClassInfo]\r\n{B}; TESL (Tessaline) 1.2.14\r\n;TESL: ask Bob\r\n"
+                   ";TESL:IconFile=C:\\old.ico\r\n",
+                   IniFault::None,
+                   "[.ShellClassInfo]\r\n;TESL: ask Bob\r\nIconFile=C:\\old.ico\r\n"},
+        ProvenCase{"NoteWithTwoSpaces",
+                   "[.ShellClassInfo]\r\n{B};TESL  file  was ANSI\r\n; TESL (Tessaline) 1.2.14\r\n"
+                   "InfoTip=x\r\n",
+                   IniFault::None, "[.ShellClassInfo]\r\nInfoTip=x\r\n", true, true}),
+    [](const ::testing::TestParamInfo<ProvenCase>& info) { return info.param.name; });
+
+// The note that the folder had no read-only mark goes with a digest of the others' lines: when
+// they changed since (Windows' Customize tab wrote settings), the folder keeps the mark.
+TEST(ProvenLinesTest, TheFolderKeepsReadOnlyWhenOthersWroteSinceTheApply)
+{
+    PriorMarks before;
+    before.folderReadOnly = false;
+    const std::string applied =
+        AppliedDesktopIni("[.ShellClassInfo]\r\nInfoTip=x\r\n", Plain(kIcon), before).bytes;
+    EXPECT_FALSE(RemovedDesktopIni(applied).folderReadOnly);
+    EXPECT_TRUE(
+        RemovedDesktopIni(applied + "[ViewState]\r\nFolderType=Pictures\r\n").folderReadOnly);
+    const char nul[] = "[.ShellClassInfo]\r\nInfoTip=a\0b\r\n";
+    EXPECT_EQ(CheckIniBytes(Encoded(std::string(nul, sizeof nul - 1), true)), IniFault::NulByte)
+        << "U+0000 in UTF-16";
+}
+
 // Through the engine, with files near the most a settings file may hold (ANSI, UTF-16, and ANSI
 // that the icon makes UTF-16): Apply either writes a file that Tessaline reads again or refuses
 // and changes nothing; Remove gives back the file and the marks of the file and the folder.
@@ -724,6 +837,23 @@ TEST(SharedFileGenerated, NoApplyWritesAFileTessalineWouldRefuse)
     }
     EXPECT_GT(refused, 0);
     EXPECT_GT(written, 0);
+    // At the limit exactly, and one byte past it (the folder without its read-only mark, as
+    // Wine keeps every folder, gets the note that says so: 41 bytes more).
+    const auto sized = [&](size_t size) {
+        PriorMarks before;
+        before.folderReadOnly = false;
+        const size_t base =
+            AppliedDesktopIni("[.ShellClassInfo]\r\n;\r\n", Plain(kIcon), before).bytes.size();
+        return "[.ShellClassInfo]\r\n;" + std::string(size - base, 'p') + "\r\n";
+    };
+    for (const size_t size : {kMaxIniBytes, kMaxIniBytes + 1})
+    {
+        const std::wstring folder = FolderWithIni(temp, sized(size));
+        EXPECT_EQ(ApplyFolderIcon(FolderText::Typed(folder), kIcon).status,
+                  size > kMaxIniBytes ? IconStatus::IniTooLarge : IconStatus::Ok)
+            << size << " bytes";
+        RemoveTree(folder);
+    }
 }
 
 // An apply or a removal that fails, or that finds no settings file to change, leaves the folder
