@@ -65,11 +65,11 @@ bool StartsWith(const std::wstring& text, std::wstring_view prefix)
 }
 
 // The text as Tessaline's comments are known: without blanks, A to Z folded.
-std::wstring Squeezed(std::wstring_view text)
+std::wstring Squeezed(const std::wstring& text)
 {
     std::wstring squeezed;
     for (wchar_t c : text)
-        if (c != L' ' && c != L'\t')
+        if (!IsProfileBlank(c))
             squeezed += c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
     return squeezed;
 }

@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
+#include <cwctype>
+
 namespace
 {
 const std::string kUtf16Bom("\xFF\xFE", 2);
-constexpr wchar_t kBlanks[] = L" \t";
 
 bool StartsWithUtf16Bom(const std::string& bytes)
 {
@@ -48,12 +49,19 @@ void SplitLines(const std::basic_string<Char>& text, OnLine onLine)
 
 } // namespace
 
+bool IsProfileBlank(wchar_t c)
+{
+    return c == 0x1A || iswspace(c);
+}
+
 std::wstring TrimBlanks(const std::wstring& text)
 {
-    const size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::wstring::npos)
-        return std::wstring();
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    size_t first = 0, last = text.size();
+    while (first < last && IsProfileBlank(text[first]))
+        ++first;
+    while (last > first && IsProfileBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
 }
 
 IniFault CheckIniBytes(const std::string& bytes)

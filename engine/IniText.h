@@ -51,7 +51,10 @@ IniLineKind KindOf(const std::wstring& text);
 // The section's name between '[' and the last ']' (or the line's end), or the key's name before
 // '=', without the blanks around it.
 std::wstring NameOf(const std::wstring& text);
-// The text without the blanks (spaces and tabs) around it.
+// What the profile reader trims around a line, a name and a value: every space character
+// (vertical tab, form feed, no-break and ideographic spaces too), and Ctrl-Z.
+bool IsProfileBlank(wchar_t c);
+// The text without the blanks around it, as the profile reader trims them.
 std::wstring TrimBlanks(const std::wstring& text);
 // Names compare as the profile functions compare them: without regard to case.
 bool SameName(const std::wstring& name, std::wstring_view other);

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwctype>
 #include <map>
 #include <random>
 
@@ -61,9 +62,12 @@ std::wstring Decoded(const std::string& bytes)
 std::map<std::wstring, std::wstring> ShellKeys(const std::string& bytes)
 {
     const std::wstring text = Decoded(bytes);
-    const auto trim = [](std::wstring s) {
-        s.erase(0, s.find_first_not_of(L" \t"));
-        return s.erase(s.find_last_not_of(L" \t") + 1);
+    // As Wine's reader trims (its conformance tests follow Windows): spaces and Ctrl-Z.
+    const auto blank = [](wchar_t c) { return c == 0x1A || iswspace(c); };
+    const auto trim = [&](std::wstring s) {
+        while (!s.empty() && blank(s.back()))
+            s.pop_back();
+        return s.erase(0, std::find_if_not(s.begin(), s.end(), blank) - s.begin());
     };
     const auto lower = [](std::wstring s) {
         CharLowerBuffW(&s[0], static_cast<DWORD>(s.size()));
@@ -88,6 +92,25 @@ std::map<std::wstring, std::wstring> ShellKeys(const std::string& bytes)
         }
     }
     return keys;
+}
+
+// Where Wine 8's reader is known to read otherwise than the model, which follows Windows: a
+// header without its ']', a NUL, a UTF-8 byte-order mark (Wine reads the file as UTF-8).
+bool Wine8Differs(const std::string& bytes)
+{
+    const std::wstring text = Decoded(bytes);
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 || text.find(L'\0') != std::wstring::npos)
+        return true;
+    for (size_t start = 0, end = 0; start < text.size(); start = end + 1)
+    {
+        end = std::min(text.find_first_of(L"\r\n", start), text.size());
+        const std::wstring line = text.substr(start, end - start);
+        const size_t first = line.find_first_not_of(L" \t");
+        if (first != std::wstring::npos && line[first] == L'[' &&
+            line.find(L']') == std::wstring::npos)
+            return true;
+    }
+    return false;
 }
 
 // Whether the shell would show one of the icons that the fuzzer applied, while a line of
@@ -425,13 +448,13 @@ std::vector<std::string> ReadSeeds()
     return seeds;
 }
 
-void Keep(const Input& input, unsigned seed, int number)
+void Keep(const Input& input, unsigned seed, int number, const char* what)
 {
     const std::string folder = Environment("TESSALINE_FUZZ_KEEP", "");
     if (folder.empty())
         return;
     const std::string path =
-        folder + "\\found-" + std::to_string(seed) + "-" + std::to_string(number) + ".ini";
+        folder + "\\found-" + std::to_string(seed) + "-" + std::to_string(number) + what + ".ini";
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, input.bytes.data(), static_cast<DWORD>(input.bytes.size()), &written, nullptr);
@@ -529,10 +552,26 @@ TEST(DesktopIniFuzz, ApplyAndRemoveKeepWhatIsNotTessalines)
             SCOPED_TRACE("edited: " + ::testing::PrintToString(edited.bytes));
             folder.Put(edited);
             const Snapshot editedSnapshot = TakeSnapshot(folder.Path());
+            if (number % 8 == 0)
+            {
+                wchar_t read[MAX_PATH] = {};
+                GetPrivateProfileStringW(L".ShellClassInfo", L"IconResource", L"", read, MAX_PATH,
+                                         (folder.Path() + L"\\desktop.ini").c_str());
+                const std::map<std::wstring, std::wstring> model = ShellKeys(edited.bytes);
+                const std::wstring modelled =
+                    model.count(L"iconresource") ? model.at(L"iconresource") : L"";
+                if (!Wine8Differs(edited.bytes))
+                {
+                    EXPECT_EQ(modelled.substr(0, MAX_PATH - 1), read)
+                        << "the model reads what the system reads";
+                }
+            }
             if (RemoveFolderIcon(folder.Text()).status == IconStatus::Ok)
             {
                 EXPECT_FALSE(ShowsApplied(folder.Ini())) << "an applied icon came back";
             }
+            if (HasFailure())
+                Keep(edited, seed, number, "-edited");
             folder.Put(edited);
             if (ApplyFolderIcon(folder.Text(), y).status != IconStatus::Ok)
             {
@@ -544,7 +583,7 @@ TEST(DesktopIniFuzz, ApplyAndRemoveKeepWhatIsNotTessalines)
             }
         }
         if (HasFailure())
-            Keep(input, seed, number);
+            Keep(input, seed, number, "");
     }
     const DWORD elapsed = std::max<DWORD>(GetTickCount() - start, 1);
     std::printf("fuzz: code page %u, seed %u: %d inputs (%d applied) in %lu ms, %.1f inputs/s\n",
