@@ -1,6 +1,7 @@
 // The main window as built from its design, driven with real messages.
 
 #include "cli/CommandLine.h"
+#include "cli/MenuGathering.h"
 #include "engine/FolderColour.h"
 #include "resources/resource_ids.h"
 #include "runtime/Twips.h"
@@ -14,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
+#include <functional>
 #include <map>
 #include <set>
 
@@ -197,7 +200,7 @@ TEST(MainWindowFolderMenu, TheSystemMenuItemFollowsAndChangesTheRegistry)
         SendMessageW(form.Hwnd(), WM_SYSCOMMAND, frmMain::kFolderMenuCommand, 0);
     };
 
-    ASSERT_EQ(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(RemoveFolderMenuVerb().error, static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_FALSE(FolderMenuChecked(form.Hwnd()));
     click();
     EXPECT_TRUE(FolderMenuChecked(form.Hwnd()));
@@ -213,13 +216,21 @@ TEST(MainWindowFolderMenu, TheSystemMenuItemFollowsAndChangesTheRegistry)
               ERROR_FILE_NOT_FOUND);
 }
 
-// Every command under a key, read back from the registry, by the key's path below it.
-void ReadCommands(HKEY key, const std::wstring& path, std::map<std::wstring, std::wstring>& out)
+using Texts = std::map<std::wstring, std::wstring>;
+
+// Every command under a key and every verb's MultiSelectModel, read back from the registry, by the
+// key's path below it.
+void ReadCommands(HKEY key, const std::wstring& path, Texts& out, Texts& models)
 {
     wchar_t text[512] = {};
     LONG bytes = sizeof text;
     if (RegQueryValueW(key, L"command", text, &bytes) == ERROR_SUCCESS)
         out[path] = text;
+    DWORD modelBytes = sizeof text;
+    text[0] = L'\0';
+    RegQueryValueExW(key, L"MultiSelectModel", nullptr, nullptr, reinterpret_cast<BYTE*>(text),
+                     &modelBytes);
+    models[path] = text;
     HKEY shell = nullptr;
     if (RegOpenKeyExW(key, L"shell", 0, KEY_READ, &shell) != ERROR_SUCCESS)
         return;
@@ -228,7 +239,7 @@ void ReadCommands(HKEY key, const std::wstring& path, std::map<std::wstring, std
     {
         HKEY item = nullptr;
         RegOpenKeyExW(shell, name, 0, KEY_READ, &item);
-        ReadCommands(item, path + L"\\" + name, out);
+        ReadCommands(item, path + L"\\" + name, out, models);
         RegCloseKey(item);
     }
     RegCloseKey(shell);
@@ -238,17 +249,26 @@ TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregi
 {
     const std::wstring exe = L"C:\\Program Files\\Tessaline\\tessaline.exe";
     HKEY other = nullptr; // someone else's verb beside ours stays
-    RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther", &other);
+    RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther",
+                  &other);
     RegCloseKey(other);
     for (bool submenus : {true, false})
     {
-        ASSERT_EQ(AddFolderMenuVerb(exe, submenus), static_cast<DWORD>(ERROR_SUCCESS));
+        ASSERT_EQ(AddFolderMenuVerb(exe, submenus).error, static_cast<DWORD>(ERROR_SUCCESS));
         HKEY key = nullptr;
         ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderColourVerbKey, 0, KEY_READ, &key),
                   ERROR_SUCCESS);
-        std::map<std::wstring, std::wstring> commands;
-        ReadCommands(key, L"", commands);
+        Texts commands, models;
+        ReadCommands(key, L"", commands, models);
         RegCloseKey(key);
+        for (const auto& [path, model] : models)
+            EXPECT_EQ(model, L"Player") << path << " is offered for many folders";
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderMenuVerbKey, 0, KEY_READ, &key),
+                  ERROR_SUCCESS);
+        Texts verb, verbModel;
+        ReadCommands(key, L"", verb, verbModel);
+        RegCloseKey(key);
+        EXPECT_EQ(verbModel[L""], L"Single") << "the window takes one folder";
         std::set<std::wstring> colours;
         std::multiset<CommandAction> actions;
         for (const auto& [path, command] : commands)
@@ -261,6 +281,7 @@ TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregi
             EXPECT_EQ(arguments.back(), L"%1") << path;
             LocalFree(argv);
             arguments.back() = L"C:\\Photos";
+            EXPECT_TRUE(TakeMenuSwitch(arguments)) << path << " gathers many folders";
             const CommandLine parsed = ParseCommandLine(arguments);
             actions.insert(parsed.action);
             COLORREF colour = 0;
@@ -276,29 +297,130 @@ TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregi
         EXPECT_EQ(actions.count(CommandAction::PickColour), 1u) << "Other colour...";
         EXPECT_EQ(commands.size(), submenus ? 11u : 1u);
     }
-    // A key someone added below the main verb keeps it, but not the colours.
-    const std::wstring added = std::wstring(kFolderMenuVerbKey) + L"\\Added";
-    RegCreateKeyW(HKEY_CURRENT_USER, added.c_str(), &other);
-    RegCloseKey(other);
-    EXPECT_NE(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
-    HKEY gone = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderColourVerbKey, 0, KEY_READ, &gone),
-              ERROR_FILE_NOT_FOUND);
-    RegDeleteKeyW(HKEY_CURRENT_USER, added.c_str());
-    ASSERT_EQ(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther"),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RemoveFolderMenuVerb().error, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther"),
+        ERROR_SUCCESS);
+}
+
+// Everything below the verbs' keys as text: each key, and its values' names, types and data.
+void DumpKey(const std::wstring& path, std::wstring& out)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    out += L"[" + path + L"]\n";
+    wchar_t name[256] = {};
+    wchar_t data[1024] = {};
+    DWORD length = 256, type = 0, bytes = sizeof data;
+    for (DWORD i = 0; RegEnumValueW(key, i, name, &length, nullptr, &type,
+                                    reinterpret_cast<BYTE*>(data), &bytes) == ERROR_SUCCESS;
+         ++i, length = 256, bytes = sizeof data)
+        out += std::wstring(name) + L"=" + std::to_wstring(type) + L":" +
+               std::wstring(data, bytes / sizeof(wchar_t)) + L"\n";
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0; RegEnumKeyW(key, i, name, 256) == ERROR_SUCCESS; ++i)
+        subkeys.push_back(name);
+    RegCloseKey(key);
+    for (const std::wstring& subkey : subkeys)
+        DumpKey(path + L"\\" + subkey, out);
+}
+
+std::wstring VerbsDump()
+{
+    std::wstring out;
+    DumpKey(kFolderMenuVerbKey, out);
+    DumpKey(kFolderColourVerbKey, out);
+    return out;
+}
+
+// A key of the verbs' made by someone else, as REG_OPTION_VOLATILE (gone at the next logon).
+void MakeVolatile(const std::wstring& path, const wchar_t* text)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_SET_VALUE,
+                    nullptr, &key, nullptr);
+    if (text != nullptr)
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                       static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+// Whatever stops a change of the folder menu, it changes all or nothing, and names where it
+// stopped.
+TEST(MainWindowFolderMenu, AChangeThatCanNotBeMadeWholeLeavesTheMenuAsItWasAndNamesWhy)
+{
+    const std::wstring exe = L"C:\\Program Files\\Tessaline\\tessaline.exe";
+    const std::wstring verb = kFolderMenuVerbKey;
+    const std::wstring colour = kFolderColourVerbKey;
+    const auto registered = [&] { AddFolderMenuVerb(exe, true); };
+    const auto added = [](const std::wstring& path) {
+        HKEY key = nullptr;
+        RegCreateKeyW(HKEY_CURRENT_USER, path.c_str(), &key);
+        RegCloseKey(key);
+    };
+    struct Case
+    {
+        const char* what;
+        std::function<void()> before;
+        bool registering;
+        std::wstring named; // where the refusal or the failure is
+    };
+    const Case cases[] = {
+        {"a key someone added below the verb", [&] { registered(), added(verb + L"\\Added"); },
+         false, verb + L"\\Added"},
+        {"a key someone added below a colour",
+         [&] { registered(), added(colour + L"\\shell\\5 Blue\\Added"); }, true,
+         colour + L"\\shell\\5 Blue\\Added"},
+        {"a value someone added to the verb",
+         [&] {
+             registered();
+             HKEY key = nullptr;
+             RegOpenKeyExW(HKEY_CURRENT_USER, verb.c_str(), 0, KEY_SET_VALUE, &key);
+             RegSetValueExW(key, L"Extended", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), 2);
+             RegCloseKey(key);
+         },
+         false, verb + L", value \"Extended\""},
+        // A child of a volatile key must be volatile: the command can't be made below it.
+        {"a volatile key where the verb goes", [&] { MakeVolatile(verb, nullptr); }, true,
+         verb + L"\\command"},
+        {"XP's colour verb in volatile keys",
+         [&] {
+             MakeVolatile(colour, L"Folder colour...");
+             MakeVolatile(colour + L"\\command", L"\"C:\\Old\\tessaline.exe\" /colour \"%1\"");
+         },
+         true, colour + L"\\shell"},
+    };
+    for (const Case& c : cases)
+    {
+        SHDeleteKeyW(HKEY_CURRENT_USER, kFolderMenuVerbKey);
+        SHDeleteKeyW(HKEY_CURRENT_USER, kFolderColourVerbKey);
+        c.before();
+        const std::wstring before = VerbsDump();
+        const FolderMenuChange change =
+            c.registering ? AddFolderMenuVerb(exe, true) : RemoveFolderMenuVerb();
+        EXPECT_NE(change.error, static_cast<DWORD>(ERROR_SUCCESS)) << c.what;
+        EXPECT_EQ(VerbsDump(), before) << c.what;
+        EXPECT_NE(change.line.find(L"HKEY_CURRENT_USER\\" + c.named), std::wstring::npos)
+            << c.what << ": " << change.line;
+        EXPECT_NE(change.line.find(L"folder menu was left as it was"), std::wstring::npos)
+            << change.line;
+        EXPECT_FALSE(change.leftChanged) << c.what;
+    }
+    SHDeleteKeyW(HKEY_CURRENT_USER, kFolderMenuVerbKey);
+    SHDeleteKeyW(HKEY_CURRENT_USER, kFolderColourVerbKey);
 }
 
 TEST(MainWindowFolderMenu, AFailureIsReportedWithItsError)
 {
     FakeHost host;
-    host.folderMenuError = ERROR_ACCESS_DENIED;
+    host.folderMenuAnswer = {ERROR_ACCESS_DENIED,
+                             L"HKEY_CURRENT_USER\\Software: could not be read"};
     frmMain form(host);
     form.Show();
     SendMessageW(form.Hwnd(), WM_SYSCOMMAND, frmMain::kFolderMenuCommand, 0);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_NE(host.messages[0].text.find(L"(error 5: "), std::wstring::npos);
+    EXPECT_EQ(host.messages[0].text, host.folderMenuAnswer.line);
 }
 
 // Every control where the design puts it, at the DPI the window was made for.

@@ -602,7 +602,22 @@ TEST(EndToEnd, RegisterPutsOneVerbIntoTheFolderMenuAndUnregisterTakesItOut)
     // The colour dialog's verb: the one of XP, or the submenu's item from 7 on.
     EXPECT_EQ(RegistryText(key + L"Colour\\command", nullptr) +
                   RegistryText(key + L"Colour\\shell\\9 Other\\command", nullptr),
-              L"\"" + tessaline + L"\" /colour \"%1\"");
+              L"\"" + tessaline + L"\" /menu /colour \"%1\"");
+
+    // Someone else's key below the verb: refused, and named; everything stays.
+    const std::wstring added = key + L"\\Added";
+    HKEY someone = nullptr;
+    RegCreateKeyW(HKEY_CURRENT_USER, added.c_str(), &someone);
+    RegCloseKey(someone);
+    std::string output;
+    Driver refused(Driver::Batch::Output, L"/unregister", L"");
+    EXPECT_EQ(refused.WaitForExit(&output), 1u);
+    EXPECT_EQ(output, "HKEY_CURRENT_USER\\" + Narrow(added) +
+                          ": not Tessaline's, so the folder menu was left as it was.\r\n"
+                          "Nothing was changed.\r\n");
+    EXPECT_EQ(RegistryText(key + L"\\command", nullptr), L"\"" + tessaline + L"\" \"%1\"");
+    EXPECT_NE(RegistryText(key + L"Colour", L"Icon"), L"");
+    RegDeleteKeyW(HKEY_CURRENT_USER, added.c_str());
 
     Driver unregistering(Driver::Batch::Output, L"/Unregister", L"");
     EXPECT_EQ(unregistering.WaitForExit(), 0u);
