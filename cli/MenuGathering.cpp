@@ -152,6 +152,8 @@ bool GatherMenuFolders(std::vector<std::wstring>& arguments)
             return true;
         }
         ReleaseMutex(mutex.get());
+        // A gatherer answers within milliseconds while it waits; one that doesn't within
+        // kHandOverMs is taken for gone (should it take the folder later, it is done twice).
         DWORD_PTR taken = FALSE;
         if (SendMessageTimeoutW(gatherer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
                                 SMTO_ABORTIFHUNG, kHandOverMs, &taken) != 0 &&

@@ -248,7 +248,6 @@ FolderMenuChange ChangeVerbs(const RegTree& target)
         change.line += L"\r\n" + FailureLine(Named(left.where), L"not as it was", left.error);
     return change;
 }
-
 } // namespace
 
 bool SystemHasVerbSubmenus()
