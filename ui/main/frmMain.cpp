@@ -48,10 +48,7 @@ std::vector<FolderText> DroppedPaths(HDROP drop)
 }
 } // namespace
 
-frmMain::frmMain(Host& host)
-    : Form(frmMainDesign(), host), m_colourDialog(host.CommonDialogs())
-{
-}
+frmMain::frmMain(Host& host) : Form(frmMainDesign(), host), m_colourDialog(host.CommonDialogs()) {}
 
 void frmMain::OnInitialize()
 {
