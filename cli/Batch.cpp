@@ -209,10 +209,14 @@ int RunBatch(const CommandLine& command, Host& host)
         report.Say(command.problem + L"\r\n\r\n" + UsageText(), MB_ICONERROR);
         return kExitUsage;
     case CommandAction::Register:
-    case CommandAction::Unregister:
-        if (DWORD error = host.SetInFolderMenu(command.action == CommandAction::Register))
-            report.Failure(FailureLine(L"The folder menu", L"could not be changed", error));
-        return report.Finish(L"Nothing was changed.");
+    case CommandAction::Unregister: {
+        const FolderMenuChange change =
+            host.SetInFolderMenu(command.action == CommandAction::Register);
+        if (change.error != ERROR_SUCCESS)
+            report.Failure(change.line);
+        return report.Finish(change.leftChanged ? L"The folder menu was changed in part."
+                                                : L"Nothing was changed.");
+    }
     case CommandAction::PickColour: {
         // The folder menu's "Other colour...": the dialog, then an apply of that colour.
         cCommonDialog dialog(host.CommonDialogs());

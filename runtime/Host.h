@@ -24,6 +24,14 @@ struct IconChoice
     int index = 0;     // the chosen icon's index in it
 };
 
+// What became of a change of the folder menu.
+struct FolderMenuChange
+{
+    DWORD error = ERROR_SUCCESS; // the first failure; ERROR_SUCCESS when the change was made
+    std::wstring line;           // after a failure: where and why, and what is left
+    bool leftChanged = false;    // what was there could not all be put back
+};
+
 class Host
 {
   public:
@@ -45,8 +53,8 @@ class Host
     // Whether the menu of every folder offers "Change folder icon..." with this copy of the
     // program, for the current user.
     virtual bool InFolderMenu() = 0;
-    // Puts that entry into the folder menu or takes it out: ERROR_SUCCESS or the Windows error.
-    virtual DWORD SetInFolderMenu(bool shown) = 0;
+    // Puts that entry into the folder menu or takes it out, whole or not at all.
+    virtual FolderMenuChange SetInFolderMenu(bool shown) = 0;
     // Gives a control the name that screen readers and other assistive technology read for it,
     // in place of its caption; nullptr takes that name away again.
     virtual void SetAccessibleName(HWND control, const wchar_t* name) = 0;

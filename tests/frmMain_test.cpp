@@ -1,6 +1,7 @@
 // The main window as built from its design, driven with real messages.
 
 #include "cli/CommandLine.h"
+#include "cli/MenuGathering.h"
 #include "engine/FolderColour.h"
 #include "resources/resource_ids.h"
 #include "runtime/Twips.h"
@@ -14,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
+#include <functional>
 #include <map>
 #include <set>
 
@@ -197,7 +200,7 @@ TEST(MainWindowFolderMenu, TheSystemMenuItemFollowsAndChangesTheRegistry)
         SendMessageW(form.Hwnd(), WM_SYSCOMMAND, frmMain::kFolderMenuCommand, 0);
     };
 
-    ASSERT_EQ(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(RemoveFolderMenuVerb().error, static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_FALSE(FolderMenuChecked(form.Hwnd()));
     click();
     EXPECT_TRUE(FolderMenuChecked(form.Hwnd()));
@@ -211,6 +214,24 @@ TEST(MainWindowFolderMenu, TheSystemMenuItemFollowsAndChangesTheRegistry)
     HKEY verb = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderMenuVerbKey, 0, KEY_READ, &verb),
               ERROR_FILE_NOT_FOUND);
+}
+
+// Everything below the verbs' keys as text: each key, and its values' names, types and data.
+void DumpKey(const std::wstring& path, std::wstring& out)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    out += L"[" + path + L"]\n";
+    wchar_t name[256] = {}, data[1024] = {};
+    DWORD length = 256, type = 0, bytes = sizeof data;
+    for (DWORD i = 0; RegEnumValueW(key, i, name, &length, nullptr, &type,
+                                    reinterpret_cast<BYTE*>(data), &bytes) == ERROR_SUCCESS;
+         ++i, length = 256, bytes = sizeof data)
+        out += name + (L"=" + std::to_wstring(type)) + std::wstring(data, bytes / 2) + L"\n";
+    for (DWORD i = 0; RegEnumKeyW(key, i, name, 256) == ERROR_SUCCESS; ++i)
+        DumpKey(path + L"\\" + name, out);
+    RegCloseKey(key);
 }
 
 // Every command under a key, read back from the registry, by the key's path below it.
@@ -238,17 +259,30 @@ TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregi
 {
     const std::wstring exe = L"C:\\Program Files\\Tessaline\\tessaline.exe";
     HKEY other = nullptr; // someone else's verb beside ours stays
-    RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther", &other);
+    RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther",
+                  &other);
     RegCloseKey(other);
     for (bool submenus : {true, false})
     {
-        ASSERT_EQ(AddFolderMenuVerb(exe, submenus), static_cast<DWORD>(ERROR_SUCCESS));
+        ASSERT_EQ(AddFolderMenuVerb(exe, submenus).error, static_cast<DWORD>(ERROR_SUCCESS));
         HKEY key = nullptr;
         ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderColourVerbKey, 0, KEY_READ, &key),
                   ERROR_SUCCESS);
         std::map<std::wstring, std::wstring> commands;
         ReadCommands(key, L"", commands);
         RegCloseKey(key);
+        // Every verb says how many folders it takes: the window one, the colours (and their
+        // submenu) many.
+        std::wstring all;
+        DumpKey(kFolderMenuVerbKey, all), DumpKey(kFolderColourVerbKey, all);
+        const auto count = [&](const std::wstring& line) {
+            size_t n = 0;
+            for (size_t at = all.find(line); at != std::wstring::npos; at = all.find(line, at + 1))
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(count(L"\nMultiSelectModel=1Single"), 1u) << all;
+        EXPECT_EQ(count(L"\nMultiSelectModel=1Player"), submenus ? 12u : 1u) << all;
         std::set<std::wstring> colours;
         std::multiset<CommandAction> actions;
         for (const auto& [path, command] : commands)
@@ -261,6 +295,7 @@ TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregi
             EXPECT_EQ(arguments.back(), L"%1") << path;
             LocalFree(argv);
             arguments.back() = L"C:\\Photos";
+            EXPECT_TRUE(TakeMenuSwitch(arguments)) << path << " gathers many folders";
             const CommandLine parsed = ParseCommandLine(arguments);
             actions.insert(parsed.action);
             COLORREF colour = 0;
@@ -276,29 +311,83 @@ TEST(MainWindowFolderMenu, TheColourVerbsRunTheProgramOnTheFolderAndGoWithUnregi
         EXPECT_EQ(actions.count(CommandAction::PickColour), 1u) << "Other colour...";
         EXPECT_EQ(commands.size(), submenus ? 11u : 1u);
     }
-    // A key someone added below the main verb keeps it, but not the colours.
-    const std::wstring added = std::wstring(kFolderMenuVerbKey) + L"\\Added";
-    RegCreateKeyW(HKEY_CURRENT_USER, added.c_str(), &other);
-    RegCloseKey(other);
-    EXPECT_NE(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
-    HKEY gone = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kFolderColourVerbKey, 0, KEY_READ, &gone),
-              ERROR_FILE_NOT_FOUND);
-    RegDeleteKeyW(HKEY_CURRENT_USER, added.c_str());
-    ASSERT_EQ(RemoveFolderMenuVerb(), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther"),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RemoveFolderMenuVerb().error, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\TessalineOther"),
+        ERROR_SUCCESS);
+}
+
+// A key of the verbs' as someone else made it, REG_OPTION_VOLATILE (gone at the next logon) or
+// not, with a text value if named.
+void Make(const std::wstring& path, DWORD options, const wchar_t* name = nullptr,
+          const wchar_t* text = L"")
+{
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, options, KEY_SET_VALUE, nullptr,
+                    &key, nullptr);
+    if (name != nullptr)
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                       static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+// Whatever stops a change of the folder menu, it changes all or nothing, and names where it
+// stopped.
+TEST(MainWindowFolderMenu, AChangeThatCanNotBeMadeWholeLeavesTheMenuAsItWasAndNamesWhy)
+{
+    const std::wstring exe = L"C:\\Program Files\\Tessaline\\tessaline.exe";
+    const std::wstring verb = kFolderMenuVerbKey, colour = kFolderColourVerbKey;
+    const auto registered = [&] { AddFolderMenuVerb(exe, true); };
+    struct Case
+    {
+        std::function<void()> before;
+        bool registering;
+        std::wstring named; // where the refusal or the failure is
+    };
+    const Case cases[] = {
+        {[&] { registered(), Make(verb + L"\\Added", 0); }, false, verb + L"\\Added"},
+        {[&] { registered(), Make(colour + L"\\shell\\5 Blue\\x", 0); }, true,
+         colour + L"\\shell\\5 Blue\\x"},
+        {[&] { registered(), Make(verb, 0, L"Extended"); }, false, verb + L", value \"Extended\""},
+        // A child of a volatile key must be volatile: the command can't be made below it.
+        {[&] { Make(verb, REG_OPTION_VOLATILE); }, true, verb + L"\\command"},
+        {[&] { // XP's colour verb
+             Make(colour, REG_OPTION_VOLATILE, L"", L"Folder colour...");
+             Make(colour + L"\\command", REG_OPTION_VOLATILE, L"", L"\"C:\\t.exe\" /colour \"%1\"");
+         },
+         true, colour + L"\\shell"},
+    };
+    for (const Case& c : cases)
+    {
+        SHDeleteKeyW(HKEY_CURRENT_USER, kFolderMenuVerbKey);
+        SHDeleteKeyW(HKEY_CURRENT_USER, kFolderColourVerbKey);
+        c.before();
+        std::wstring before, after;
+        DumpKey(verb, before), DumpKey(colour, before);
+        const FolderMenuChange change =
+            c.registering ? AddFolderMenuVerb(exe, true) : RemoveFolderMenuVerb();
+        DumpKey(verb, after), DumpKey(colour, after);
+        EXPECT_EQ(after, before) << c.named;
+        EXPECT_NE(change.error, static_cast<DWORD>(ERROR_SUCCESS)) << c.named;
+        EXPECT_FALSE(change.leftChanged) << c.named;
+        EXPECT_NE(change.line.find(L"HKEY_CURRENT_USER\\" + c.named + L": "), std::wstring::npos)
+            << change.line;
+        EXPECT_NE(change.line.find(L"folder menu was left as it was"), std::wstring::npos);
+    }
+    SHDeleteKeyW(HKEY_CURRENT_USER, kFolderMenuVerbKey);
+    SHDeleteKeyW(HKEY_CURRENT_USER, kFolderColourVerbKey);
 }
 
 TEST(MainWindowFolderMenu, AFailureIsReportedWithItsError)
 {
     FakeHost host;
-    host.folderMenuError = ERROR_ACCESS_DENIED;
+    host.folderMenuAnswer = {ERROR_ACCESS_DENIED,
+                             L"HKEY_CURRENT_USER\\Software: could not be read"};
     frmMain form(host);
     form.Show();
     SendMessageW(form.Hwnd(), WM_SYSCOMMAND, frmMain::kFolderMenuCommand, 0);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_NE(host.messages[0].text.find(L"(error 5: "), std::wstring::npos);
+    EXPECT_EQ(host.messages[0].text, host.folderMenuAnswer.line);
 }
 
 // Every control where the design puts it, at the DPI the window was made for.

@@ -4,6 +4,8 @@
 // touches the registry: two keys and what lies below them in HKEY_CURRENT_USER, which needs no
 // administrator.
 
+#include "runtime/Host.h"
+
 #include <windows.h>
 
 #include <string>
@@ -24,12 +26,15 @@ constexpr const wchar_t* kFolderColourVerbKey =
 // Whether the system shows submenus of registered verbs: Windows 7 and later.
 bool SystemHasVerbSubmenus();
 
-// Writes the verbs for exe: each text, exe's icon and the command. With submenus "Folder colour"
-// opens the colours, "Other colour..." (the colour dialog, one folder at a time) and "Default"
-// (Tessaline's icon taken away); without, "Folder colour..." is the colour dialog. ERROR_SUCCESS
-// or the Windows error number.
-DWORD AddFolderMenuVerb(const std::wstring& exe, bool submenus = SystemHasVerbSubmenus());
+// Writes the verbs for exe: each text, exe's icon, the command and how many folders it takes. With
+// submenus "Folder colour" opens the colours, "Other colour..." (the colour dialog) and "Default"
+// (Tessaline's icon taken away); without, "Folder colour..." is the colour dialog. Every command
+// but the main verb's (the window, one folder) takes any number of folders in one run. Whole or
+// not at all: keys that hold anything Tessaline doesn't write are refused, and a failure midway
+// puts back what was there.
+FolderMenuChange AddFolderMenuVerb(const std::wstring& exe,
+                                   bool submenus = SystemHasVerbSubmenus());
 
-// Deletes the verbs' keys and what lies below them, and nothing else. A verb that is not there is
-// no error.
-DWORD RemoveFolderMenuVerb();
+// Deletes the verbs' keys and what lies below them, whole or not at all, as AddFolderMenuVerb
+// writes them. A verb that is not there is no error.
+FolderMenuChange RemoveFolderMenuVerb();

@@ -95,7 +95,7 @@ bool SystemHost::InFolderMenu()
     return FolderMenuVerbRuns(ThisExe());
 }
 
-DWORD SystemHost::SetInFolderMenu(bool shown)
+FolderMenuChange SystemHost::SetInFolderMenu(bool shown)
 {
     return shown ? AddFolderMenuVerb(ThisExe()) : RemoveFolderMenuVerb();
 }

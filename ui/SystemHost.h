@@ -15,7 +15,7 @@ class SystemHost : public Host
     IconChoice PickIcon(HWND owner, const std::wstring& path, int index) override;
     CommonDialogApi& CommonDialogs() override;
     bool InFolderMenu() override;
-    DWORD SetInFolderMenu(bool shown) override;
+    FolderMenuChange SetInFolderMenu(bool shown) override;
     void SetAccessibleName(HWND control, const wchar_t* name) override;
 };
 

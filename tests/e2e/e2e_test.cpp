@@ -1,5 +1,6 @@
 // End-to-end flows on the real tessaline.exe, driven from this separate process.
 
+#include "cli/MenuGathering.h"
 #include "e2e/Driver.h"
 #include "engine/FolderIcon.h"
 #include "runtime/SystemError.h"
@@ -12,6 +13,9 @@
 #include "ui/main/frmMain.h"
 
 #include <shlobj.h>
+
+#include <algorithm>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -476,6 +480,86 @@ TEST_F(EndToEndFolders, BatchModeColoursEachFolderWithAHiddenFileItsDesktopIniNa
     }
 }
 
+// What the copies that the folder menu starts for a selection showed and ended with.
+struct MenuRun
+{
+    std::vector<std::wstring> boxes;
+    std::vector<DWORD> exitCodes;
+};
+
+// Starts one copy per folder at once with the same folder-menu arguments, as Explorer does for the
+// folders selected, presses OK on every box they show, and waits for them all.
+MenuRun RunFromMenu(const std::wstring& arguments, const std::vector<std::wstring>& folders)
+{
+    std::vector<std::unique_ptr<Driver>> copies;
+    for (const std::wstring& folder : folders)
+        copies.push_back(std::make_unique<Driver>(
+            Driver::Batch::NoOutput,
+            std::wstring(kMenuSwitch) + L" " + arguments + L" \"" + folder + L"\"", L""));
+    MenuRun run;
+    bool running = true;
+    for (DWORD start = GetTickCount(); running && GetTickCount() - start < 60000; Sleep(20))
+    {
+        running = false;
+        for (const auto& copy : copies)
+        {
+            running = running || copy->Running();
+            MessageBoxSeen box = copy->WaitForMessageBox(0);
+            if (box.hwnd != nullptr)
+            {
+                run.boxes.push_back(box.text);
+                copy->PressOk(box.hwnd);
+            }
+        }
+    }
+    for (const auto& copy : copies)
+        run.exitCodes.push_back(copy->WaitForExit());
+    return run;
+}
+
+TEST_F(EndToEndFolders, TheFolderMenuDoesManyFoldersInOneRunWithAtMostOneBox)
+{
+    std::vector<std::wstring> folders;
+    for (int i = 0; i < 8; ++i)
+        folders.push_back(folder.MakeFolder(L"A" + std::to_wstring(i)));
+    folders.push_back(folder / L"gone");
+    MenuRun coloured = RunFromMenu(L"/apply #3A7BD5", folders);
+    ASSERT_EQ(coloured.boxes.size(), 1u);
+    EXPECT_EQ(coloured.boxes[0].rfind(
+                  L"1 of 9 folders could not be changed.\r\n\r\n" + folders.back() + L": ", 0),
+              0u)
+        << coloured.boxes[0];
+    std::sort(coloured.exitCodes.begin(), coloured.exitCodes.end());
+    EXPECT_EQ(coloured.exitCodes, std::vector<DWORD>({0, 0, 0, 0, 0, 0, 0, 0, 1}));
+    folders.pop_back();
+    for (const std::wstring& done : folders)
+        EXPECT_EQ(ReadFileBytes(done + L"\\desktop.ini"),
+                  ExpectedDesktopIni(L"Tessaline-colour-3A7BD5.ico"))
+            << Narrow(done);
+
+    // "Default" over folders whose icons others set: one box lists them.
+    for (const std::wstring name : {L"B0", L"B1", L"B2"})
+    {
+        folders.push_back(folder.MakeFolder(name));
+        folder.WriteFile(name + L"\\desktop.ini",
+                         "[.ShellClassInfo]\r\nIconResource=C:\\o.ico\r\n");
+    }
+    MenuRun defaults = RunFromMenu(L"/remove", folders);
+    ASSERT_EQ(defaults.boxes.size(), 1u);
+    EXPECT_EQ(defaults.boxes[0].rfind(L"3 of 11 folders were left alone.", 0), 0u);
+    for (size_t i = 0; i < folders.size(); ++i)
+        EXPECT_EQ(GetFileAttributesW((folders[i] + L"\\desktop.ini").c_str()) == ~0u, i < 8) << i;
+    EXPECT_EQ(defaults.exitCodes, std::vector<DWORD>(11, 0));
+
+    // Typed at a console, the same command gathers nothing: each copy reports its own folder.
+    Driver first(Driver::Batch::Output, L"/apply #3A7BD5 gone", folder.Path());
+    Driver second(Driver::Batch::Output, L"/apply #3A7BD5 gone2", folder.Path());
+    std::string outputs[2];
+    EXPECT_EQ(first.WaitForExit(&outputs[0]) + second.WaitForExit(&outputs[1]), 2u);
+    EXPECT_EQ(outputs[0].rfind(Narrow(folder / L"gone") + ": ", 0), 0u) << outputs[0];
+    EXPECT_EQ(outputs[1].rfind(Narrow(folder / L"gone2") + ": ", 0), 0u) << outputs[1];
+}
+
 TEST_F(EndToEndFolders, WithoutAConsoleBatchModeSumsUpInOneMessageBoxUnlessQuiet)
 {
     Driver shown(Driver::Batch::NoOutput, L"/remove gone C:\\", folder.Path());
@@ -518,7 +602,19 @@ TEST(EndToEnd, RegisterPutsOneVerbIntoTheFolderMenuAndUnregisterTakesItOut)
     // The colour dialog's verb: the one of XP, or the submenu's item from 7 on.
     EXPECT_EQ(RegistryText(key + L"Colour\\command", nullptr) +
                   RegistryText(key + L"Colour\\shell\\9 Other\\command", nullptr),
-              L"\"" + tessaline + L"\" /colour \"%1\"");
+              L"\"" + tessaline + L"\" /menu /colour \"%1\"");
+
+    // Someone else's key below the verb: refused, and named.
+    HKEY added = nullptr;
+    RegCreateKeyW(HKEY_CURRENT_USER, (key + L"\\Added").c_str(), &added);
+    std::string output;
+    Driver refused(Driver::Batch::Output, L"/unregister", L"");
+    EXPECT_EQ(refused.WaitForExit(&output), 1u);
+    EXPECT_EQ(output, "HKEY_CURRENT_USER\\" + Narrow(key) +
+                          "\\Added: not Tessaline's, so the "
+                          "folder menu was left as it was.\r\nNothing was changed.\r\n");
+    RegCloseKey(added);
+    RegDeleteKeyW(HKEY_CURRENT_USER, (key + L"\\Added").c_str());
 
     Driver unregistering(Driver::Batch::Output, L"/Unregister", L"");
     EXPECT_EQ(unregistering.WaitForExit(), 0u);

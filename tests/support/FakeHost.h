@@ -98,7 +98,7 @@ class FakeHost : public Host
     }
     CommonDialogApi& CommonDialogs() override { return openDialog; }
     bool InFolderMenu() override { return false; }
-    DWORD SetInFolderMenu(bool) override { return folderMenuError; }
+    FolderMenuChange SetInFolderMenu(bool) override { return folderMenuAnswer; }
     void SetAccessibleName(HWND control, const wchar_t* name) override
     {
         accessibleNames.push_back({control, name != nullptr ? name : L"<none>"});
@@ -112,7 +112,7 @@ class FakeHost : public Host
     std::vector<std::pair<HWND, std::wstring>> pickerCalls;
     std::function<void()> whilePicking;
     FakeOpenDialog openDialog;
-    DWORD folderMenuError = ERROR_SUCCESS;
+    FolderMenuChange folderMenuAnswer;
     IconChoice iconAnswer; // what the chooser answers; by default there is no chooser
     std::vector<IconPickCall> iconPicks;
     std::vector<std::pair<HWND, std::wstring>> accessibleNames; // "<none>": taken away

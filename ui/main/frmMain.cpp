@@ -48,10 +48,7 @@ std::vector<FolderText> DroppedPaths(HDROP drop)
 }
 } // namespace
 
-frmMain::frmMain(Host& host)
-    : Form(frmMainDesign(), host), m_colourDialog(host.CommonDialogs())
-{
-}
+frmMain::frmMain(Host& host) : Form(frmMainDesign(), host), m_colourDialog(host.CommonDialogs()) {}
 
 void frmMain::OnInitialize()
 {
@@ -334,9 +331,9 @@ void frmMain::OpenPaths(const std::vector<FolderText>& paths, ExtraPaths extras)
 void frmMain::FolderMenu_Click()
 {
     Busy busy(m_busy);
-    if (DWORD error = TheHost().SetInFolderMenu(!TheHost().InFolderMenu()))
-        ShowMessage(FailureLine(L"The folder menu", L"could not be changed", error), L"Error",
-                    MB_OK | MB_ICONERROR);
+    const FolderMenuChange change = TheHost().SetInFolderMenu(!TheHost().InFolderMenu());
+    if (change.error != ERROR_SUCCESS)
+        ShowMessage(change.line, L"Error", MB_OK | MB_ICONERROR);
 }
 
 void frmMain::txtIcon_Change()
