@@ -152,20 +152,78 @@ IconResult Examine(const FolderText& folder, Target& target)
     return ReadExisting(target);
 }
 
-// Writes the file beside the desktop.ini and moves it into place, so that a failure never
-// leaves a half-written file; the file's attributes are put back then. The folder keeps its marks
-// throughout: its read-only mark doesn't stop a rename into it, and without it the shell would
-// stop reading the file if the process ended midway.
+using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// Where an open file or folder is, its links followed (Vista and later); empty where the system
+// doesn't tell.
+std::wstring FinalPath(HANDLE handle)
+{
+    auto finalPath = reinterpret_cast<FinalPathFunction>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    if (finalPath == nullptr || handle == INVALID_HANDLE_VALUE)
+        return std::wstring();
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = finalPath(handle, &path[0], static_cast<DWORD>(path.size()), 0);
+    if (length >= path.size())
+    {
+        path.resize(length);
+        length = finalPath(handle, &path[0], static_cast<DWORD>(path.size()), 0);
+    }
+    path.resize(length < path.size() ? length : 0);
+    return path;
+}
+
+UniqueFile OpenAttributes(const std::wstring& path, DWORD flags)
+{
+    return UniqueFile(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, flags, nullptr));
+}
+
+// Why the desktop.ini can't be replaced with everything it is: a symbolic link or another reparse
+// point would become a plain file, and the other names of a file with hard links would keep the
+// old one. A link that the system doesn't mark (Wine's) shows where it leads: not to the folder's
+// own desktop.ini. XP has no links to files.
+IniFault LinkFault(const Target& target)
+{
+    if ((target.iniAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return IniFault::Link;
+    const UniqueFile file = OpenAttributes(target.iniPath, 0);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || !GetFileInformationByHandle(file.get(), &information))
+        return IniFault::None; // the write that follows reports it
+    if (information.nNumberOfLinks > 1)
+        return IniFault::HardLinks;
+    const std::wstring leadsTo = FinalPath(file.get());
+    const std::wstring folder =
+        FinalPath(OpenAttributes(target.folderPath, FILE_FLAG_BACKUP_SEMANTICS).get());
+    if (!leadsTo.empty() && !folder.empty() &&
+        CaselessPath(leadsTo) != CaselessPath(IniPath(folder)))
+        return IniFault::Link;
+    return IniFault::None;
+}
+
+// Writes the file beside the desktop.ini and puts it in place, so that a failure never leaves a
+// half-written file; the file's attributes are put back then. An existing file is replaced with
+// its permissions, owner and streams kept, or refused where a replace can't keep what it is. The
+// folder keeps its marks throughout: its read-only mark doesn't stop a rename into it, and
+// without it the shell would stop reading the file if the process ended midway.
 IconResult PutInPlace(const Target& target, const std::string& bytes)
 {
+    const bool replacing = target.iniAttributes != INVALID_FILE_ATTRIBUTES;
+    if (IniFault fault = replacing ? LinkFault(target) : IniFault::None; fault != IniFault::None)
+        return NotSettingsFile(fault, target.iniPath);
     StagedFile staged;
     if (DWORD error = staged.Write(target.folderText, bytes))
         return WriteFailed(error, target.iniPath);
 
-    // Windows refuses to replace a read-only file.
-    if (target.iniAttributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(target.iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DWORD error = staged.MoveOnto(target.iniPath))
+    // Windows refuses to write a read-only file; hidden and system stay, on what a failure may
+    // leave beside it too.
+    if (replacing)
+        SetAttributes(target.iniPath, Settable(target.iniAttributes) & ~FILE_ATTRIBUTE_READONLY);
+    // A file that appeared meanwhile is someone's: not replaced unseen.
+    if (DWORD error = replacing ? staged.ReplaceExisting(target.iniPath)
+                                : staged.MoveOnto(target.iniPath, false))
     {
         RestoreAttributes(target.iniPath, target.iniAttributes);
         return WriteFailed(error, target.iniPath);

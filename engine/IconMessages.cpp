@@ -107,6 +107,10 @@ std::wstring IniFaultText(IniFault fault)
         return L"it is UTF-16 text with an odd number of bytes";
     case IniFault::Directory:
         return L"it is a folder";
+    case IniFault::Link:
+        return L"it is a link to another file, which a new file in its place would break";
+    case IniFault::HardLinks:
+        return L"it has more than one name (hard links), which a new file would part";
     case IniFault::None:
         break;
     }

@@ -15,6 +15,8 @@ enum class IniFault
     NulByte,   // a NUL byte in a file without a UTF-16 byte-order mark
     OddLength, // UTF-16 with an odd number of bytes
     Directory, // a folder, not a file
+    Link,      // a symbolic link or another reparse point: a replace would make it a plain file
+    HardLinks, // a file of more names than one: a replace would part it from the others
 };
 
 // The most that a settings file may hold.
