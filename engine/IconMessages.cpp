@@ -43,6 +43,16 @@ std::optional<IconMessage> FileMessage(const IconResult& result,
     }
 }
 
+// The lines of the files a change left, each after a blank line: the person may wonder why a
+// file is still there, and should know that it goes later.
+std::wstring LeftFilesText(const IconResult& result)
+{
+    std::wstring text;
+    for (const std::wstring& path : result.leftFiles)
+        text += L"\n\n" + LeftFileLine(path);
+    return text;
+}
+
 IconMessage DriveRootMessage()
 {
     return {L"Please choose folder to change icon", L"Error", kErrorStyle};
@@ -84,7 +94,8 @@ IconMessage IconRefusalMessage(const IconResult& result)
                     : L" icons, numbered 0 to " + DecimalText(result.iconCount - 1) + L".");
         break;
     case IconProblem::NoFolderIcon:
-        text = L"Tessaline could not read the system's folder icon to make it " + result.path + L".";
+        text =
+            L"Tessaline could not read the system's folder icon to make it " + result.path + L".";
         break;
     case IconProblem::NoSuchResource:
     case IconProblem::None:
@@ -117,6 +128,12 @@ std::wstring IniFaultText(IniFault fault)
     return std::wstring();
 }
 
+std::wstring LeftFileLine(const std::wstring& path)
+{
+    return path + L": could not be deleted yet, another program has it open; the next Apply or "
+                  L"Remove in its folder deletes it";
+}
+
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription)
 {
     if (std::optional<IconMessage> message = FileMessage(result, errorDescription))
@@ -124,7 +141,7 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
     switch (result.status)
     {
     case IconStatus::Ok:
-        return {L"Success change icon", L"Tessaline", kInformationStyle};
+        return {L"Success change icon" + LeftFilesText(result), L"Tessaline", kInformationStyle};
     case IconStatus::ControlCharacter:
         return ControlCharacterMessage();
     case IconStatus::DriveRoot:
@@ -160,6 +177,9 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
     case IconStatus::RelativeFolder:
         return RelativeFolderMessage();
     case IconStatus::Ok:
+        if (!result.leftFiles.empty())
+            return IconMessage{LeftFilesText(result).substr(2), L"Tessaline", kInformationStyle};
+        break;
     case IconStatus::MissingInput:
     case IconStatus::WriteFailed:
     case IconStatus::NotSettingsFile:
