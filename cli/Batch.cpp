@@ -161,6 +161,7 @@ int ChangeFolders(const CommandLine& command, Report& report)
     const size_t count = command.paths.size();
     size_t failed = 0;
     size_t leftAlone = 0;
+    size_t leftFiles = 0;
     for (const FolderText& folder : command.paths)
     {
         std::wstring line = RefusalLine(folder.Path(), CheckPath(folder), PathRole::Folder);
@@ -174,6 +175,9 @@ int ChangeFolders(const CommandLine& command, Report& report)
         const IconResult result = apply ? ApplyFolderIcon(folder, command.icon)
                                         : RemoveFolderIcon(folder, RemoveScope::TessalinesOnly);
         line = ResultLine(folder.Path(), result);
+        for (const std::wstring& left : result.leftFiles)
+            report.LeftAlone(LeftFileLine(left));
+        leftFiles += result.leftFiles.size();
         if (result.status == IconStatus::NotTessalines)
         {
             report.LeftAlone(line);
@@ -193,6 +197,10 @@ int ChangeFolders(const CommandLine& command, Report& report)
         summary += std::wstring(summary.empty() ? L"" : L" ") + DecimalText(leftAlone) + L" of " +
                    DecimalText(count) + (leftAlone == 1 ? L" folders was" : L" folders were") +
                    L" left alone.";
+    if (leftFiles != 0)
+        summary += std::wstring(summary.empty() ? L"" : L" ") + DecimalText(leftFiles) +
+                   (leftFiles == 1 ? L" file" : L" files") +
+                   L" of Tessaline's could not be deleted yet.";
     return report.Finish(summary);
 }
 } // namespace

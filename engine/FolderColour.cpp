@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "engine/IconEntry.h"
 #include "engine/IconFileWriter.h"
 #include "engine/IconImages.h"
 #include "runtime/AsciiText.h"
@@ -120,6 +121,23 @@ constexpr std::wstring_view kColourFileExtension = L".ico";
 // The last colour made, for the next folder in that colour.
 COLORREF g_madeColour = CLR_INVALID;
 std::string g_madeFile;
+
+// The recipe of a colour's icon: its text, in ASCII.
+std::string ColourRecipe(COLORREF colour)
+{
+    const std::wstring text = ColourText(colour);
+    return std::string(text.begin(), text.end());
+}
+
+// The colour that a colour file's name gives.
+bool ColourOfFileName(const std::wstring& name, COLORREF* colour)
+{
+    const size_t digits = kColourFilePrefix.size();
+    return name.size() == digits + kColourTextLength - 1 + kColourFileExtension.size() &&
+           SameAsciiText(std::wstring_view(name).substr(0, digits), kColourFilePrefix) &&
+           HasExtension(name, kColourFileExtension) &&
+           ParseColourText(L"#" + name.substr(digits, kColourTextLength - 1), colour);
+}
 } // namespace
 
 const std::string& ColouredFolderIconFile(COLORREF colour)
@@ -131,7 +149,7 @@ const std::string& ColouredFolderIconFile(COLORREF colour)
     for (IconImage& image : images)
         for (std::uint32_t& pixel : image.pixels)
             pixel = RecolourPixel(pixel, colour);
-    g_madeFile = IconFileBytes(images);
+    g_madeFile = IconFileBytes(images, ColourRecipe(colour));
     g_madeColour = colour;
     return g_madeFile;
 }
@@ -144,10 +162,24 @@ std::wstring ColourFileName(COLORREF colour)
 
 bool IsColourFileName(const std::wstring& name)
 {
-    const size_t digits = kColourFilePrefix.size();
     COLORREF colour = 0;
-    return name.size() == digits + kColourTextLength - 1 + kColourFileExtension.size() &&
-           SameAsciiText(std::wstring_view(name).substr(0, digits), kColourFilePrefix) &&
-           HasExtension(name, kColourFileExtension) &&
-           ParseColourText(L"#" + name.substr(digits, kColourTextLength - 1), &colour);
+    return ColourOfFileName(name, &colour);
+}
+
+bool IsMadeColourFile(const std::string& bytes, const std::wstring& name)
+{
+    COLORREF colour = 0;
+    return ColourOfFileName(name, &colour) && ReadMadeIcon(bytes).recipe == ColourRecipe(colour);
+}
+
+bool IconTextColour(const FolderText& folder, const std::wstring& iconText, COLORREF* colour)
+{
+    if (ParseColourText(iconText, colour))
+        return true;
+    const IconLocation location = IconTextLocation(folder, iconText);
+    if (location.index != 0 || location.path.empty())
+        return false;
+    // The name as Windows opens it: a short name made long, the dots and blanks at the end gone.
+    const std::wstring path = LongPath(SystemFullPath(location.path));
+    return ColourOfFileName(path.substr(path.find_last_of(L"\\/") + 1), colour);
 }

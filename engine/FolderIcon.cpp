@@ -7,6 +7,8 @@
 #include "engine/DesktopIniMerge.h"
 #include "engine/FolderColour.h"
 #include "engine/IconEntry.h"
+#include "engine/IconFileWriter.h"
+#include "engine/IconLocation.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
 #include "runtime/AsciiText.h"
@@ -152,20 +154,78 @@ IconResult Examine(const FolderText& folder, Target& target)
     return ReadExisting(target);
 }
 
-// Writes the file beside the desktop.ini and moves it into place, so that a failure never
-// leaves a half-written file; the file's attributes are put back then. The folder keeps its marks
-// throughout: its read-only mark doesn't stop a rename into it, and without it the shell would
-// stop reading the file if the process ended midway.
+using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// Where an open file or folder is, its links followed (Vista and later); empty where the system
+// doesn't tell.
+std::wstring FinalPath(HANDLE handle)
+{
+    auto finalPath = reinterpret_cast<FinalPathFunction>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    if (finalPath == nullptr || handle == INVALID_HANDLE_VALUE)
+        return std::wstring();
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = finalPath(handle, &path[0], static_cast<DWORD>(path.size()), 0);
+    if (length >= path.size())
+    {
+        path.resize(length);
+        length = finalPath(handle, &path[0], static_cast<DWORD>(path.size()), 0);
+    }
+    path.resize(length < path.size() ? length : 0);
+    return path;
+}
+
+UniqueFile OpenAttributes(const std::wstring& path, DWORD flags)
+{
+    return UniqueFile(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, flags, nullptr));
+}
+
+// Why the desktop.ini can't be replaced with everything it is: a symbolic link or another reparse
+// point would become a plain file, and the other names of a file with hard links would keep the
+// old one. A link that the system doesn't mark (Wine's) shows where it leads: not to the folder's
+// own desktop.ini. XP has no links to files.
+IniFault LinkFault(const Target& target)
+{
+    if ((target.iniAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return IniFault::Link;
+    const UniqueFile file = OpenAttributes(target.iniPath, 0);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || !GetFileInformationByHandle(file.get(), &information))
+        return IniFault::None; // the write that follows reports it
+    if (information.nNumberOfLinks > 1)
+        return IniFault::HardLinks;
+    const std::wstring leadsTo = FinalPath(file.get());
+    const std::wstring folder =
+        FinalPath(OpenAttributes(target.folderPath, FILE_FLAG_BACKUP_SEMANTICS).get());
+    if (!leadsTo.empty() && !folder.empty() &&
+        CaselessPath(leadsTo) != CaselessPath(IniPath(folder)))
+        return IniFault::Link;
+    return IniFault::None;
+}
+
+// Writes the file beside the desktop.ini and puts it in place, so that a failure never leaves a
+// half-written file; the file's attributes are put back then. An existing file is replaced with
+// its permissions, owner and streams kept, or refused where a replace can't keep what it is. The
+// folder keeps its marks throughout: its read-only mark doesn't stop a rename into it, and
+// without it the shell would stop reading the file if the process ended midway.
 IconResult PutInPlace(const Target& target, const std::string& bytes)
 {
+    const bool replacing = target.iniAttributes != INVALID_FILE_ATTRIBUTES;
+    if (IniFault fault = replacing ? LinkFault(target) : IniFault::None; fault != IniFault::None)
+        return NotSettingsFile(fault, target.iniPath);
     StagedFile staged;
     if (DWORD error = staged.Write(target.folderText, bytes))
         return WriteFailed(error, target.iniPath);
 
-    // Windows refuses to replace a read-only file.
-    if (target.iniAttributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(target.iniPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DWORD error = staged.MoveOnto(target.iniPath))
+    // Windows refuses to write a read-only file; hidden and system stay, on what a failure may
+    // leave beside it too.
+    if (replacing)
+        SetAttributes(target.iniPath, Settable(target.iniAttributes) & ~FILE_ATTRIBUTE_READONLY);
+    // A file that appeared meanwhile is someone's: not replaced unseen.
+    if (DWORD error = replacing ? staged.ReplaceExisting(target.iniPath)
+                                : staged.MoveOnto(target.iniPath, false))
     {
         RestoreAttributes(target.iniPath, target.iniAttributes);
         return WriteFailed(error, target.iniPath);
@@ -179,20 +239,69 @@ bool Named(const std::vector<std::wstring>& names, const std::wstring& name)
                        [&](const std::wstring& other) { return SameAsciiText(other, name); });
 }
 
-// Whether the file holds exactly these bytes: one that Tessaline wrote and whose name its lines
-// lost (deleted by hand, or a delete that failed), which may be named again as it is.
-bool HoldsExactly(const std::wstring& path, const std::string& bytes)
+// The folder's colour file that a value of Tessaline's lines names, as Windows reads the value:
+// relative to the folder or by a full path, in any case, by a short name, with the dots and
+// blanks that Windows drops at a name's end. Empty for a value that names no colour file, or
+// one in another folder.
+std::wstring OwnColourFile(const FolderText& folder, const std::wstring& value)
 {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                0, nullptr));
-    std::string held;
-    return file && ReadUpTo(file.get(), bytes.size(), held) && held == bytes;
+    const std::wstring path = LongPath(SystemFullPath(ResolveIconPath(value, folder.Full())));
+    const size_t slash = path.find_last_of(L'\\');
+    const std::wstring name = path.substr(slash + 1);
+    if (slash == std::wstring::npos || !IsColourFileName(name) ||
+        FolderKey(FolderText::FromOutside(path.substr(0, slash))) != FolderKey(folder))
+        return std::wstring();
+    return name;
 }
 
-// Writes the colour's icon file into the folder, unless Tessaline's lines name it already and it
-// is there. A file of that name that they don't name is someone else's, and never replaced.
-IconResult PutColourFile(const Target& target, COLORREF colour,
-                         const std::vector<std::wstring>& own, std::wstring& created)
+bool NamedBy(const FolderText& folder, const std::vector<std::wstring>& values,
+             const std::wstring& name)
+{
+    return std::any_of(values.begin(), values.end(), [&](const std::wstring& value) {
+        return SameAsciiText(OwnColourFile(folder, value), name);
+    });
+}
+
+std::string ReadColourFile(const std::wstring& path)
+{
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    std::string held;
+    return file && ReadUpTo(file.get(), kIconFileLimit, held) ? held : std::string();
+}
+
+// Whether the file is the colour's that Tessaline made: by its recipe on any Windows, or by the
+// bytes that releases before the recipe wrote here. Left by a delete that failed or lines that
+// were lost, or copied with the folder, it may be named again as it is.
+bool IsTessalinesColourFile(const std::wstring& path, const std::wstring& name,
+                            const std::string& made)
+{
+    const std::string held = ReadColourFile(path);
+    const size_t imagesEnd = ReadMadeIcon(made).imagesEnd;
+    return IsMadeColourFile(held, name) ||
+           (imagesEnd != 0 && held.size() == imagesEnd && made.compare(0, imagesEnd, held) == 0);
+}
+
+// What putting the colour file in place changed, for a failure that follows to undo.
+struct PlacedColourFile
+{
+    std::wstring created;                             // a new file's path
+    std::wstring marked;                              // an existing file given Tessaline's marks
+    DWORD formerAttributes = INVALID_FILE_ATTRIBUTES; // what that one had
+
+    void Undo() const
+    {
+        if (!created.empty())
+            DeleteFileW(created.c_str());
+        RestoreAttributes(marked, formerAttributes);
+    }
+};
+
+// Writes the colour's icon file into the folder, unless it is there already, Tessaline's or named
+// by its lines. A file of that name that is neither is someone else's, and never replaced.
+IconResult PutColourFile(const FolderText& folder, const Target& target, COLORREF colour,
+                         const std::vector<std::wstring>& own, PlacedColourFile& placed)
 {
     const std::string& bytes = ColouredFolderIconFile(colour);
     if (bytes.empty())
@@ -209,8 +318,21 @@ IconResult PutColourFile(const Target& target, COLORREF colour,
         return WriteFailed(ERROR_FILENAME_EXCED_RANGE, path);
     IconResult taken = Status(IconStatus::ColourFileTaken);
     taken.path = path;
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return Named(own, name) || HoldsExactly(path, bytes) ? Status(IconStatus::Ok) : taken;
+    if (const DWORD attributes = GetFileAttributesW(path.c_str());
+        attributes != INVALID_FILE_ATTRIBUTES)
+    {
+        // With Tessaline's marks, which a copy may have lost: the next colour deletes it.
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            IsTessalinesColourFile(path, name, bytes))
+        {
+            SetAttributes(path, Settable(attributes) | kColourFileMarks);
+            placed.marked = path;
+            placed.formerAttributes = attributes;
+        }
+        else if (!NamedBy(folder, own, name))
+            return taken;
+        return Status(IconStatus::Ok);
+    }
     // Complete before it has its name, and only where no file has it: one that appears meanwhile
     // is not replaced either.
     StagedFile staged;
@@ -222,30 +344,50 @@ IconResult PutColourFile(const Target& target, COLORREF colour,
     if (error != ERROR_SUCCESS)
         return WriteFailed(error, path);
     SetFileAttributesW(path.c_str(), kColourFileMarks);
-    created = path;
+    placed.created = path;
     return Status(IconStatus::Ok);
 }
 
-// Deletes the colour files among the names that Tessaline's lines gave, but the one kept.
-void DeleteColourFiles(const Target& target, const std::vector<std::wstring>& names,
-                       const std::wstring& kept = std::wstring())
+// Deletes the folder's colour files but the one kept: those that the values of Tessaline's lines
+// name, and those left from before (a delete that failed, lines that were lost). Tessaline's are
+// hidden and system from their start and carry their recipe: a named one needs either, since a
+// file of someone's that an edited desktop.ini names has neither; one that nothing names needs
+// both. Returns the paths of those that stay, held open by another program.
+std::vector<std::wstring> DeleteColourFiles(const FolderText& folder, const Target& target,
+                                            const std::vector<std::wstring>& values,
+                                            const std::wstring& kept = std::wstring())
 {
-    for (const std::wstring& name : names)
-    {
-        if (!IsColourFileName(name) || SameAsciiText(name, kept))
-            continue;
+    std::vector<std::wstring> left, seen{kept};
+    const auto consider = [&](const std::wstring& name, bool named) {
+        if (name.empty() || Named(seen, name))
+            return;
+        seen.push_back(name);
         const std::wstring path = target.folderText + L"\\" + name;
-        // Tessaline's are hidden and system from their start: a file without those marks, which
-        // an edited desktop.ini may name, is someone else's.
         const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES ||
-            (attributes & (FILE_ATTRIBUTE_DIRECTORY | kColourFileMarks)) != kColourFileMarks)
-            continue;
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return;
+        const bool marked = (attributes & kColourFileMarks) == kColourFileMarks;
+        if (named ? !marked && !IsMadeColourFile(ReadColourFile(path), name)
+                  : !marked || !IsMadeColourFile(ReadColourFile(path), name))
+            return;
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        // Held open elsewhere: it stays, with its marks, and harms nothing.
-        if (!DeleteFileW(path.c_str()))
-            SetFileAttributesW(path.c_str(), attributes);
-    }
+        if (DeleteWhenFree(path) == ERROR_SUCCESS)
+            return;
+        // With its marks again, so that a later apply or removal knows it and deletes it.
+        SetAttributes(path, Settable(attributes) | kColourFileMarks);
+        left.push_back(path);
+    };
+    for (const std::wstring& value : values)
+        consider(OwnColourFile(folder, value), true);
+    WIN32_FIND_DATAW found{};
+    const HANDLE search =
+        FindFirstFileW((target.folderText + L"\\" + kColourFilePattern).c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        if (IsColourFileName(found.cFileName))
+            consider(found.cFileName, false);
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return left;
 }
 
 // The desktop.ini with Tessaline's lines for the icon, and the marks that make the shell read it.
@@ -294,10 +436,10 @@ IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconTex
         target.existing ? BlockIconFiles(*target.existing) : std::vector<std::wstring>();
     COLORREF colour = 0;
     IconEntry icon;
-    std::wstring created;
-    if (ParseColourText(iconText, &colour))
+    PlacedColourFile placed;
+    if (IconTextColour(folder, iconText, &colour))
     {
-        result = PutColourFile(target, colour, own, created);
+        result = PutColourFile(folder, target, colour, own, placed);
         if (result.status != IconStatus::Ok)
             return result;
         icon.file = ColourFileName(colour);
@@ -313,11 +455,10 @@ IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconTex
     result = WriteIconLines(folder, target, icon);
     if (result.status != IconStatus::Ok)
     {
-        if (!created.empty())
-            DeleteFileW(created.c_str());
+        placed.Undo();
         return result;
     }
-    DeleteColourFiles(target, own, icon.file);
+    result.leftFiles = DeleteColourFiles(folder, target, own, icon.file);
     return result;
 }
 
@@ -328,15 +469,24 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
         return Status(IconStatus::EmptyFolder);
     Target target;
     IconResult result = Examine(folder, target);
-    if (result.status != IconStatus::Ok || !target.existing)
+    if (result.status != IconStatus::Ok)
         return result;
+    // Colour files left from before go even where no line is left to take out.
+    if (!target.existing)
+    {
+        result.leftFiles = DeleteColourFiles(folder, target, {});
+        return result;
+    }
     const RemovedIni removed = RemovedDesktopIni(*target.existing);
     if (removed.fault != IniFault::None)
         return NotSettingsFile(removed.fault, target.iniPath);
     if (!removed.tessalines && scope == RemoveScope::TessalinesOnly)
         return Status(removed.foreignIcon ? IconStatus::NotTessalines : IconStatus::Ok);
     if (removed.bytes == target.existing)
+    {
+        result.leftFiles = DeleteColourFiles(folder, target, {});
         return result;
+    }
 
     if (removed.bytes)
     {
@@ -363,7 +513,7 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
         target.folderAttributes != INVALID_FILE_ATTRIBUTES)
         SetAttributes(target.folderPath,
                       Settable(target.folderAttributes) & ~FILE_ATTRIBUTE_READONLY);
-    DeleteColourFiles(target, removed.blockFiles);
+    result.leftFiles = DeleteColourFiles(folder, target, removed.blockFiles);
     NotifyFolderChanged(folder);
     return result;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/FolderPath.h"
 #include "engine/IniText.h"
@@ -52,6 +53,9 @@ struct IconResult
     IniFault fault = IniFault::None;         // why a NotSettingsFile is none
     IconProblem problem = IconProblem::None; // why an IconRefused is refused
     int iconCount = 0;                       // the icons that the file holds, for an IndexPastEnd
+    std::vector<std::wstring> leftFiles{};   // after an Ok: colour files of Tessaline's that
+                                             // should have gone but another program holds open;
+                                             // a later apply or removal deletes them
 };
 
 // Gives the folder the icon: Tessaline's lines go into its "desktop.ini", every other line of an

@@ -24,6 +24,9 @@ constexpr GUID kBgra32 = {
 
 constexpr int kLargest = 256;
 constexpr int kLargestXpSize = 48;
+// The made icon's trailer ends in these: the recipe's length (one byte), then the magic.
+constexpr std::string_view kMadeIconMagic = "TESLmade";
+constexpr std::size_t kMadeIconTail = 1 + kMadeIconMagic.size();
 
 // ICONDIR and ICONDIRENTRY, as the file holds them (Windows is little-endian throughout).
 #pragma pack(push, 2)
@@ -94,6 +97,11 @@ struct PngEncoder
     }
 };
 
+bool IsRecipe(std::string_view recipe)
+{
+    return !recipe.empty() && recipe.size() <= 0xFF &&
+           std::all_of(recipe.begin(), recipe.end(), [](char c) { return c >= ' ' && c <= '~'; });
+}
 } // namespace
 
 std::string PngBytes(const IconImage& image)
@@ -128,8 +136,10 @@ std::string PngBytes(const IconImage& image)
     return bytes;
 }
 
-std::string IconFileBytes(const std::vector<IconImage>& images)
+std::string IconFileBytes(const std::vector<IconImage>& images, std::string_view recipe)
 {
+    if (!IsRecipe(recipe))
+        return {};
     ApartmentScope apartment; // the PNG encoder is a COM object
     // The directory's offsets count from the first image until the directory's size is known.
     std::string directory, data;
@@ -146,13 +156,16 @@ std::string IconFileBytes(const std::vector<IconImage>& images)
         if (bytes.empty())
             continue;
         const BYTE side = static_cast<BYTE>(size); // 256 is written as 0
-        AppendRecord(directory, DirectoryEntry{side, side, 0, 0, 1, 32,
-                                               static_cast<DWORD>(bytes.size()),
-                                               static_cast<DWORD>(data.size())});
+        AppendRecord(directory,
+                     DirectoryEntry{side, side, 0, 0, 1, 32, static_cast<DWORD>(bytes.size()),
+                                    static_cast<DWORD>(data.size())});
         data += bytes;
         ++count;
     }
     const DWORD start = static_cast<DWORD>(sizeof(DirectoryHeader) + directory.size());
+    data.append(recipe.data(), recipe.size());
+    data += static_cast<char>(recipe.size());
+    data.append(kMadeIconMagic.data(), kMadeIconMagic.size());
     if (count == 0 || start + data.size() >= kIconFileLimit)
         return {};
     for (WORD i = 0; i < count; ++i)
@@ -194,4 +207,29 @@ std::string_view IconFileImage(const std::string& file, int size)
     if (bestSide == 0 || best.offset > file.size() || best.bytes > file.size() - best.offset)
         return {};
     return std::string_view(file).substr(best.offset, best.bytes);
+}
+
+MadeIcon ReadMadeIcon(std::string_view file)
+{
+    DirectoryHeader header{};
+    if (file.size() < sizeof header + kMadeIconTail ||
+        file.substr(file.size() - kMadeIconMagic.size()) != kMadeIconMagic)
+        return {};
+    std::memcpy(&header, file.data(), sizeof header);
+    // In 64 bits: two offsets of 32 bits may pass 4 GB together.
+    std::uint64_t imagesEnd = sizeof header + std::uint64_t{header.count} * sizeof(DirectoryEntry);
+    for (std::size_t i = 0; i < header.count && imagesEnd <= file.size(); ++i)
+    {
+        DirectoryEntry entry{};
+        std::memcpy(&entry, file.data() + sizeof header + i * sizeof entry, sizeof entry);
+        imagesEnd = std::max(imagesEnd, std::uint64_t{entry.offset} + entry.bytes);
+    }
+    const std::size_t length = static_cast<unsigned char>(file[file.size() - kMadeIconTail]);
+    const std::string_view withRecipe = file.substr(0, file.size() - kMadeIconTail);
+    if (header.reserved != 0 || header.type != 1 || header.count == 0 ||
+        imagesEnd + length != withRecipe.size())
+        return {};
+    const std::size_t end = static_cast<std::size_t>(imagesEnd);
+    const std::string_view recipe = withRecipe.substr(end);
+    return IsRecipe(recipe) ? MadeIcon{std::string(recipe), end} : MadeIcon{};
 }

@@ -18,8 +18,22 @@ std::string PngBytes(const IconImage& image);
 // An .ico file of the images in the order given: up to 48 × 48 each a 32-bit DIB with its alpha,
 // and an AND mask made from the alpha for screens of fewer colours; larger ones compressed as PNG,
 // which Vista and later read (XP shows none so large), and left out where there is no PNG
-// encoder. Empty when there is no image to write or the file would reach kIconFileLimit.
-std::string IconFileBytes(const std::vector<IconImage>& images);
+// encoder. After the images, which the directory alone locates, comes the made icon's trailer:
+// the recipe (printable ASCII, up to 255 characters, such as a colour's "#RRGGBB"), its length
+// and a magic, which every icon reader skips. Empty when there is no image to write, the recipe
+// doesn't fit, or the file would reach kIconFileLimit.
+std::string IconFileBytes(const std::vector<IconImage>& images, std::string_view recipe);
+
+// What an icon file that Tessaline made says of itself, which no Windows build changes (the
+// images that the system's icons give may differ on each one).
+struct MadeIcon
+{
+    std::string recipe;        // the recipe it was made from; empty: no made icon's trailer
+    std::size_t imagesEnd = 0; // where the images end: the file as releases before the
+                               // trailer wrote it
+};
+// The trailer, read only where it follows the directory's last image exactly.
+MadeIcon ReadMadeIcon(std::string_view file);
 
 // The bytes of the image of an .ico file that suits size best: that size, or the next larger, or
 // the largest. Empty for a file without a readable image.

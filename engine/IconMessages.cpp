@@ -43,6 +43,16 @@ std::optional<IconMessage> FileMessage(const IconResult& result,
     }
 }
 
+// The lines of the files a change left, each after a blank line: the person may wonder why a
+// file is still there, and should know that it goes later.
+std::wstring LeftFilesText(const IconResult& result)
+{
+    std::wstring text;
+    for (const std::wstring& path : result.leftFiles)
+        text += L"\n\n" + LeftFileLine(path);
+    return text;
+}
+
 IconMessage DriveRootMessage()
 {
     return {L"Please choose folder to change icon", L"Error", kErrorStyle};
@@ -115,10 +125,20 @@ std::wstring IniFaultText(IniFault fault)
     case IniFault::NotExact:
         return L"the icon's path needs the file in UTF-16, and a line in it would not come back "
                L"exactly as it is";
+    case IniFault::Link:
+        return L"it is a link to another file, which a new file in its place would break";
+    case IniFault::HardLinks:
+        return L"it has more than one name (hard links), which a new file would part";
     case IniFault::None:
         break;
     }
     return std::wstring();
+}
+
+std::wstring LeftFileLine(const std::wstring& path)
+{
+    return path + L": could not be deleted yet, another program has it open; the next Apply or "
+                  L"Remove in its folder deletes it";
 }
 
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription)
@@ -128,7 +148,7 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
     switch (result.status)
     {
     case IconStatus::Ok:
-        return {L"Success change icon", L"Tessaline", kInformationStyle};
+        return {L"Success change icon" + LeftFilesText(result), L"Tessaline", kInformationStyle};
     case IconStatus::ControlCharacter:
         return ControlCharacterMessage();
     case IconStatus::DriveRoot:
@@ -164,6 +184,9 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
     case IconStatus::RelativeFolder:
         return RelativeFolderMessage();
     case IconStatus::Ok:
+        if (!result.leftFiles.empty())
+            return IconMessage{LeftFilesText(result).substr(2), L"Tessaline", kInformationStyle};
+        break;
     case IconStatus::MissingInput:
     case IconStatus::WriteFailed:
     case IconStatus::NotSettingsFile:

@@ -18,11 +18,14 @@ struct IconMessage
 // Why a desktop.ini is no settings file that Tessaline can change ("it is larger than 64 KB").
 std::wstring IniFaultText(IniFault fault);
 
+// The line that says a colour file of Tessaline's stays, held open by another program.
+std::wstring LeftFileLine(const std::wstring& path);
+
 // The one message box that follows an apply. errorDescription is the system's text for
 // result.error (FormatMessageW); only a WriteFailed uses it.
 IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDescription);
 
-// The message box that follows a removal: none after a removal that ran. errorDescription as for
-// an apply.
+// The message box that follows a removal: none after a removal that ran, unless it left a file
+// that should have gone. errorDescription as for an apply.
 std::optional<IconMessage> RemoveMessage(const IconResult& result,
                                          const std::wstring& errorDescription);

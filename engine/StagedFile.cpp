@@ -6,7 +6,8 @@ namespace
 {
 constexpr int kNameAttempts = 100;
 // A moment after every write, a scanner, the indexer or Explorer may hold the file open without
-// delete sharing; the move is tried again over about a second before it counts as failed.
+// delete sharing; a move or a delete is tried again over about a second before it counts as
+// failed.
 constexpr int kMoveAttempts = 10;
 constexpr DWORD kMoveRetryMs = 100;
 
@@ -26,6 +27,40 @@ bool IsBusy(DWORD error)
 {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
            error == ERROR_LOCK_VIOLATION;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A name beside the staged file that nothing has, for the replaced file while it is replaced:
+// without one, a replace that fails halfway leaves no file under the target's name.
+std::wstring BackupPath(const std::wstring& staged)
+{
+    const size_t name = staged.find_last_of(L'\\') + 1;
+    const DWORD start = GetTickCount() ^ (GetCurrentProcessId() << 8);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt)
+    {
+        std::wstring path =
+            staged.substr(0, name) + StagedName(start + static_cast<DWORD>(attempt));
+        path[name + 2] = L'b'; // "~db...": never a staged file's name
+        if (!Exists(path))
+            return path;
+    }
+    return std::wstring();
+}
+
+// After a failed replace: the replaced file back under its name where the replace left it under
+// the backup's (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2), and no backup left beside it.
+void PutBack(const std::wstring& target, const std::wstring& backup)
+{
+    if (!Exists(backup))
+        return;
+    if (!Exists(target))
+        MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    else
+        DeleteFileW(backup.c_str());
 }
 } // namespace
 
@@ -81,6 +116,57 @@ DWORD StagedFile::MoveOnto(const std::wstring& target, bool replace)
             m_path.clear();
             return ERROR_SUCCESS;
         }
+        error = GetLastError();
+        if (!IsBusy(error))
+            break;
+    }
+    return error;
+}
+
+DWORD StagedFile::ReplaceExisting(const std::wstring& target)
+{
+    const std::wstring backup = BackupPath(m_path);
+    if (backup.empty())
+        return ERROR_FILE_EXISTS;
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < kMoveAttempts; ++attempt)
+    {
+        if (attempt > 0)
+            Sleep(kMoveRetryMs);
+        // Opened first as the replace needs it: a file that its permissions keep from being
+        // written is refused, not replaced, and a holder shows as the same busy error everywhere.
+        UniqueFile file(CreateFileW(target.c_str(), GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        if (!file)
+            error = GetLastError();
+        else
+        {
+            file.reset();
+            if (ReplaceFileW(target.c_str(), m_path.c_str(), backup.c_str(), 0, nullptr, nullptr))
+            {
+                m_path.clear();
+                DeleteWhenFree(backup);
+                return ERROR_SUCCESS;
+            }
+            error = GetLastError();
+            PutBack(target, backup);
+        }
+        if (!IsBusy(error) && error != ERROR_UNABLE_TO_REMOVE_REPLACED)
+            break;
+    }
+    return error;
+}
+
+DWORD DeleteWhenFree(const std::wstring& path)
+{
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < kMoveAttempts; ++attempt)
+    {
+        if (attempt > 0)
+            Sleep(kMoveRetryMs);
+        if (DeleteFileW(path.c_str()))
+            return ERROR_SUCCESS;
         error = GetLastError();
         if (!IsBusy(error))
             break;

@@ -24,6 +24,16 @@ class StagedFile
     // number; on failure the target is as it was.
     DWORD MoveOnto(const std::wstring& target, bool replace = true);
 
+    // Puts the staged file in the place of target, an existing file that may be opened for
+    // writing, keeping what target carries besides its bytes (ReplaceFileW: its permissions,
+    // owner and alternate streams). Tried again over about a second while another program holds
+    // target. Returns ERROR_SUCCESS or the Windows error number; on failure target is as it was.
+    DWORD ReplaceExisting(const std::wstring& target);
+
   private:
     std::wstring m_path;
 };
+
+// Deletes the file, tried again over about a second while another program holds it open without
+// delete sharing. Returns ERROR_SUCCESS or the Windows error number.
+DWORD DeleteWhenFree(const std::wstring& path);

@@ -10,12 +10,14 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <tuple>
 
 #include "engine/FolderColour.h"
 #include "engine/FolderIcon.h"
 #include "engine/IconFileWriter.h"
 #include "engine/IconImages.h"
+#include "engine/IconMessages.h"
 #include "engine/IniText.h"
 #include "runtime/DecimalText.h"
 #include "runtime/UniqueAny.h"
@@ -102,6 +104,25 @@ std::vector<std::tuple<int, int, std::string>> Directory(const std::string& file
 bool IsPng(const std::string& image)
 {
     return image.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0;
+}
+
+constexpr DWORD kColourFileMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+DWORD Marks(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) & (FILE_ATTRIBUTE_READONLY | kColourFileMarks);
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The colour's file as the release before the made icon's trailer wrote it: the images alone.
+std::string EarlierColourFile(COLORREF colour)
+{
+    const std::string& made = ColouredFolderIconFile(colour);
+    return made.substr(0, ReadMadeIcon(made).imagesEnd);
 }
 
 // Grey, black, white, a very dark and a very light colour, pure red, green and blue, mid orange.
@@ -193,6 +214,16 @@ TEST(FolderColour, TheFileHoldsTheSystemFolderIconInTheColour)
             }
             EXPECT_EQ(why, "") << size;
         }
+        // The trailer holds the recipe, and the system reads the file as it reads it without:
+        // LoadImageW above, PrivateExtractIconsW (ReadIconImages) and ExtractIconExW here.
+        const std::wstring text = ColourText(colour);
+        EXPECT_EQ(ReadMadeIcon(file).recipe, std::string(text.begin(), text.end()));
+        const std::wstring bare = temp.WriteFile(text + L"bare.ico", EarlierColourFile(colour));
+        EXPECT_EQ(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0), 1u);
+        const auto read = ReadIconImages({path, 0}), readBare = ReadIconImages({bare, 0});
+        ASSERT_EQ(read.size(), 4u);
+        for (size_t i = 0; i < read.size() && i < readBare.size(); ++i)
+            EXPECT_EQ(read[i].pixels, readBare[i].pixels) << read[i].size;
     }
 }
 
@@ -209,7 +240,7 @@ TEST(FolderColour, ImagesAboveFortyEightArePngAndTheFileStaysUnderItsLimit)
                 images.back().pixels.push_back(0xFF000040 | (x * 255 / size) << 16 |
                                                (y * 255 / size) << 8);
     }
-    const std::string file = IconFileBytes(images);
+    const std::string file = IconFileBytes(images, "shades");
     EXPECT_LT(file.size(), kIconFileLimit);
     const auto entries = Directory(file);
     ASSERT_EQ(entries.size(), images.size());
@@ -360,41 +391,123 @@ TEST(FolderColour, AFileThatAnEditedDesktopIniNamesIsDeletedOnlyWithTessalinesMa
     }
 }
 
-TEST(FolderColour, AColourFileThatLostItsNameInTheDesktopIniIsTakenUpAgain)
+TEST(FolderColour, AColourFileThatTessalineMadeIsTakenUpWithItsMarks)
 {
-    // Left behind by Tessaline, with exactly the bytes it writes: the desktop.ini deleted by hand
-    // (or its icon keys by the folder's Properties), or the file held open while another colour
-    // came. The same colour takes it up again; one byte off, it is someone else's.
+    // Left in the folder by Tessaline (its desktop.ini deleted by hand), copied by a tool that
+    // drops marks, made by the release before the recipe or on another Windows, whose folder icon
+    // differs: the same colour takes it up as it is, with Tessaline's marks, and a removal deletes
+    // it. Another recipe, none, or one byte off is someone else's.
     TempFolder temp;
     const COLORREF colour = RGB(0x12, 0x34, 0x56);
-    for (bool held : {false, true})
+    const std::string made = ColouredFolderIconFile(colour), earlier = EarlierColourFile(colour);
+    const std::vector<IconImage> otherWindows{{16, std::vector<std::uint32_t>(256, 0xFF204060)}};
+    const std::string other = IconFileBytes(otherWindows, "#123456");
+    std::string oneOff = earlier;
+    oneOff.back() ^= 1;
+    const std::tuple<std::string, DWORD, bool> cases[] = {
+        {made, kColourFileMarks, true},
+        {made, 0, true},
+        {earlier, kColourFileMarks, true},
+        {earlier, 0, true},
+        {other, 0, true},
+        {IconFileBytes(otherWindows, "#654321"), kColourFileMarks, false},
+        {other.substr(0, ReadMadeIcon(other).imagesEnd), 0, false},
+        {oneOff, kColourFileMarks, false},
+    };
+    for (const auto& [bytes, marks, tessalines] : cases)
     {
-        const std::wstring name = held ? L"Held" : L"Deleted";
-        const std::wstring folder = temp.MakeFolder(name);
+        const std::wstring name = L"F" + DecimalText(&bytes - &std::get<0>(cases[0]));
+        const FolderText text = FolderText::FromOutside(temp.MakeFolder(name));
+        const std::wstring file = temp.WriteFile(name + L"\\" + ColourFileName(colour), bytes);
+        SetFileAttributesW(file.c_str(), marks != 0 ? marks : FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status,
+                  tessalines ? IconStatus::Ok : IconStatus::ColourFileTaken)
+            << name;
+        EXPECT_TRUE(ReadFileBytes(file) == bytes) << name << ": never replaced";
+        EXPECT_EQ(Marks(file), tessalines ? kColourFileMarks : marks) << name;
+        EXPECT_EQ(RemoveFolderIcon(text).status, IconStatus::Ok);
+        EXPECT_EQ(Exists(file), !tessalines) << name;
+    }
+}
+
+TEST(FolderColour, AColourFileHeldOpenGoesWhenFreeOrIsToldOfAndGoesLater)
+{
+    // An indexer or a scanner holds the last colour's file without delete sharing: for a moment,
+    // and it goes; all through, and it stays, is named in the result, and goes at the next apply
+    // or removal, although no desktop.ini names it any more.
+    TempFolder temp;
+    const std::wstring folder = temp.MakeFolder(L"Held");
+    const FolderText text = FolderText::FromOutside(folder);
+    const auto path = [&](int grey) {
+        return folder + L"\\" + ColourFileName(RGB(grey, grey, grey));
+    };
+    const auto open = [&](int grey) {
+        return CreateFileW(path(grey).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    };
+    ASSERT_EQ(ApplyFolderIcon(text, L"#010101").status, IconStatus::Ok);
+    UniqueFile held(open(1));
+    std::thread release([&] { Sleep(300), held.reset(); });
+    const IconResult moment = ApplyFolderIcon(text, L"#020202");
+    release.join();
+    held.reset(open(2));
+    const IconResult applied = ApplyFolderIcon(text, L"#030303");
+    held.reset(open(3));
+    const IconResult removed = RemoveFolderIcon(text);
+    held.reset();
+    EXPECT_TRUE(moment.leftFiles.empty());
+    EXPECT_FALSE(Exists(path(1)));
+    EXPECT_EQ(applied.status, IconStatus::Ok);
+    EXPECT_EQ(applied.leftFiles, std::vector<std::wstring>{path(2)});
+    EXPECT_EQ(ApplyMessage(applied, L"").text, L"Success change icon\n\n" + LeftFileLine(path(2)));
+    EXPECT_FALSE(Exists(path(2))) << "the removal deletes what the apply left";
+    EXPECT_EQ(removed.leftFiles, std::vector<std::wstring>{path(3)});
+    EXPECT_EQ(RemoveMessage(removed, L"")->text, LeftFileLine(path(3)));
+    EXPECT_TRUE(RemoveFolderIcon(text).leftFiles.empty());
+    EXPECT_FALSE(Exists(path(3))) << "a removal without desktop.ini deletes it too";
+}
+
+TEST(FolderColour, TessalinesLinesNameTheColourFileAsWindowsReadsThem)
+{
+    // Someone rewrote the names in Tessaline's lines to other spellings of the folder's colour
+    // file (one of the release before the recipe, so that only the name tells): the next apply
+    // and a removal delete it. Another folder's, named by its path, stays.
+    TempFolder temp;
+    const std::wstring other = temp.MakeFolder(L"Other");
+    const std::wstring name = ColourFileName(RGB(0xFF, 0x00, 0x00));
+    for (size_t row = 0; row < 14; ++row)
+    {
+        const std::wstring folder = temp.MakeFolder(L"F" + DecimalText(row));
+        const std::wstring mine = folder + L"\\" + name, theirs = other + L"\\" + name;
+        for (const std::wstring& file : {mine, theirs})
+        {
+            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+            temp.WriteFile(file.substr(temp.Path().size() + 1), EarlierColourFile(RGB(255, 0, 0)));
+            SetFileAttributesW(file.c_str(), kColourFileMarks);
+        }
+        wchar_t shortFile[MAX_PATH] = {};
+        GetShortPathNameW(mine.c_str(), shortFile, MAX_PATH);
+        std::wstring upper = mine;
+        CharUpperW(&upper[0]);
+        const std::pair<std::wstring, bool> spellings[] = {
+            {mine, true},
+            {upper, true},
+            {shortFile, true},
+            {L"\\\\?\\" + mine, true},
+            {L".\\" + name + L". .", true},
+            {folder + L"\\..\\Other\\" + name, false},
+            {theirs, false}};
+        const auto& [value, own] = spellings[row / 2];
+        const std::string spelt(value.begin(), value.end());
+        temp.WriteFile(L"F" + DecimalText(row) + L"\\desktop.ini",
+                       "[.ShellClassInfo]\r\n;for Windows 7/8/8.1\r\nIconResource=" + spelt +
+                           ",0\r\nIconFile=" + spelt + "\r\n; TESL (Tessaline) 1.0.0\r\n");
         const FolderText text = FolderText::FromOutside(folder);
-        const std::wstring ini = folder + L"\\desktop.ini";
-        const std::wstring file = folder + L"\\" + ColourFileName(colour);
-        ASSERT_EQ(ApplyFolderIcon(text, L"#123456").status, IconStatus::Ok);
-        if (held)
-        {
-            UniqueFile open(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
-            ASSERT_EQ(ApplyFolderIcon(text, L"#654321").status, IconStatus::Ok);
-        }
-        else
-        {
-            SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
-            ASSERT_TRUE(DeleteFileW(ini.c_str()));
-        }
-        ASSERT_NE(ReadFileBytes(file), "");
-        EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status, IconStatus::Ok) << held;
-        EXPECT_EQ(ReadFileBytes(file), ColouredFolderIconFile(colour));
-        RemoveFolderIcon(text);
-        std::string changed = ColouredFolderIconFile(colour);
-        changed.back() ^= 1;
-        temp.WriteFile(name + L"\\" + ColourFileName(colour), changed);
-        EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status, IconStatus::ColourFileTaken);
-        EXPECT_EQ(ReadFileBytes(file), changed);
+        const IconResult result =
+            row % 2 ? RemoveFolderIcon(text) : ApplyFolderIcon(text, L"#0000FF");
+        EXPECT_EQ(result.status, IconStatus::Ok) << value;
+        EXPECT_EQ(Exists(mine), !own) << value << (row % 2 ? " removed" : " applied");
+        EXPECT_TRUE(Exists(theirs)) << value;
     }
 }
 
@@ -427,4 +540,32 @@ TEST(FolderColour, AFolderTooDeepForTheColourFilesNameIsRefusedUntouched)
         EXPECT_FALSE(found);
         EXPECT_EQ(GetFileAttributesW((deep + L"\\desktop.ini").c_str()), INVALID_FILE_ATTRIBUTES);
     }
+}
+
+TEST(FolderColour, AnotherFoldersColourFileGivesThisFolderItsOwn)
+{
+    // "/apply C:\a\Tessaline-colour-FF0000.ico C:\b": b gets a colour file of its own, named
+    // without a path, and keeps it when a's colour changes, however the path is spelt.
+    TempFolder temp;
+    const std::wstring a = temp.MakeFolder(L"a");
+    ASSERT_EQ(ApplyFolderIcon(FolderText::FromOutside(a), L"#FF0000").status, IconStatus::Ok);
+    const std::wstring name = ColourFileName(RGB(0xFF, 0x00, 0x00)), file = a + L"\\" + name;
+    wchar_t shortFile[MAX_PATH] = {};
+    GetShortPathNameW(file.c_str(), shortFile, MAX_PATH);
+    const std::wstring texts[] = {file, shortFile, file + L".", file + L" ,0 ", L"..\\a\\" + name};
+    std::vector<std::wstring> others;
+    for (const std::wstring& text : texts)
+    {
+        const std::wstring b = temp.MakeFolder(L"b" + DecimalText(others.size()));
+        others.push_back(b + L"\\" + name);
+        EXPECT_EQ(ApplyFolderIcon(FolderText::FromOutside(b), text).status, IconStatus::Ok);
+        wchar_t named[MAX_PATH] = {};
+        GetPrivateProfileStringW(L".ShellClassInfo", L"IconResource", L"", named, MAX_PATH,
+                                 (b + L"\\desktop.ini").c_str());
+        EXPECT_EQ(named, name + L",0") << text;
+    }
+    ASSERT_EQ(ApplyFolderIcon(FolderText::FromOutside(a), L"#00FF00").status, IconStatus::Ok);
+    EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    for (const std::wstring& other : others)
+        EXPECT_TRUE(ReadFileBytes(other) == ColouredFolderIconFile(RGB(0xFF, 0x00, 0x00))) << other;
 }

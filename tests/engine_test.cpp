@@ -140,6 +140,32 @@ std::wstring MarkedFolderWithIni(const TempFolder& temp)
                                "InfoTip=Holiday\r\n[ViewState]\r\nMode=4\r\n");
 }
 
+// A folder whose desktop.ini is a symbolic link to another folder's; empty where none can be
+// made. Wine's CreateSymbolicLinkW makes nothing, but Wine runs the system's ln.
+std::wstring FolderWithLinkedIni(const TempFolder& temp)
+{
+    const std::wstring link = MarkedFolderWithIni(temp) + L"\\desktop.ini";
+    MoveFileW(link.c_str(), (temp.MakeFolder(L"Other") + L"\\x").c_str());
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (char* name = unixName != nullptr ? unixName(link.c_str()) : nullptr)
+    {
+        std::string command = "/bin/ln -s ../Other/x " + std::string(name);
+        HeapFree(GetProcessHeap(), 0, name);
+        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process))
+            CloseHandle(process.hProcess), CloseHandle(process.hThread);
+        // Wine signals a Unix process's handle before that process ends.
+        for (int wait = 0; wait < 100 && Attributes(link) == INVALID_FILE_ATTRIBUTES; ++wait)
+            Sleep(20);
+    }
+    return Attributes(link) == INVALID_FILE_ATTRIBUTES ? std::wstring() : temp / L"Photos";
+}
+
 // ASCII text as the bytes of an ANSI file, or of a UTF-16 LE one with its byte-order mark.
 std::string Encoded(const std::string& text, bool utf16)
 {
@@ -865,6 +891,7 @@ struct FailureCase
     bool lockIni;   // another program holds the desktop.ini open without sharing it
     IniFault fault; // why the desktop.ini is no settings file, or a write that fails
     IconStatus removal;
+    const char* unshown = ""; // why prepare may make no folder here (it returns "")
 };
 
 void PrintTo(const FailureCase& c, std::ostream* out)
@@ -880,6 +907,8 @@ TEST_P(FailureTest, LeavesTheFolderAsItWas)
 {
     TempFolder temp;
     const std::wstring folderText = GetParam().prepare(temp);
+    if (folderText.empty())
+        GTEST_SKIP() << GetParam().unshown;
     const Snapshot before = TakeSnapshot(temp.Path());
     UniqueFile lock;
     if (GetParam().lockIni)
@@ -946,7 +975,18 @@ INSTANTIATE_TEST_SUITE_P(
                         return FolderWithIni(temp,
                                              Encoded("[ViewState]\r\nMode=4\r\n", true) + "x");
                     },
-                    false, IniFault::OddLength, IconStatus::NotSettingsFile}),
+                    false, IniFault::OddLength, IconStatus::NotSettingsFile},
+        // A replace would part the file from its other name, or make the link a plain file.
+        FailureCase{"DesktopIniHasASecondName",
+                    [](const TempFolder& temp) {
+                        const std::wstring folder = MarkedFolderWithIni(temp);
+                        CreateHardLinkW((temp / L"second.ini").c_str(),
+                                        (folder + L"\\desktop.ini").c_str(), nullptr);
+                        return folder;
+                    },
+                    false, IniFault::HardLinks, IconStatus::NotSettingsFile},
+        FailureCase{"DesktopIniIsALink", FolderWithLinkedIni, false, IniFault::Link,
+                    IconStatus::NotSettingsFile, "no symbolic link can be made here"}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
 TEST(StagedFileTest, StagedPathIsNoLongerThanTheFilesOwn)
