@@ -133,9 +133,10 @@ bool ShowsApplied(const std::string& bytes)
     }
     if (!traced)
         return false;
-    for (const auto& [name, value] : ShellKeys(bytes))
+    const std::map<std::wstring, std::wstring> keys = ShellKeys(bytes);
+    for (const wchar_t* key : {L"iconresource", L"iconfile"})
     {
-        std::wstring lower = value;
+        std::wstring lower = keys.count(key) ? keys.at(key) : L"";
         CharLowerBuffW(&lower[0], static_cast<DWORD>(lower.size()));
         if (lower.find(L"\\fuzz\\") != std::wstring::npos)
             return true;
