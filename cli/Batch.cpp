@@ -95,6 +95,11 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
         return RefusalLine(folder, {PathKind::DriveRoot, ERROR_SUCCESS}, PathRole::Folder);
     case IconStatus::RelativeFolder:
         return FailureLine(folder, L"not a full path", ERROR_BAD_PATHNAME);
+    case IconStatus::DotOrSpaceAtEnd:
+        return RefusalLine(folder, {PathKind::DotOrSpaceAtEnd, ERROR_INVALID_NAME},
+                           PathRole::Folder);
+    case IconStatus::DeviceName:
+        return RefusalLine(folder, {PathKind::DeviceName, ERROR_DIRECTORY}, PathRole::Folder);
     case IconStatus::NotSettingsFile:
         return FailureLine(result.path,
                            L"is no settings file to change: " + IniFaultText(result.fault),

@@ -48,6 +48,25 @@ IconMessage DriveRootMessage()
     return {L"Please choose folder to change icon", L"Error", kErrorStyle};
 }
 
+// A folder text that names no folder Tessaline can change, though it looks like one.
+std::optional<IconMessage> NotAFolderMessage(const IconResult& result)
+{
+    switch (result.status)
+    {
+    case IconStatus::DotOrSpaceAtEnd:
+        return IconMessage{L"A name in " + result.path +
+                               L" ends in a dot or a space, which Windows leaves out of a path: "
+                               L"the icon would go to another folder. Nothing was changed.",
+                           L"Error", kErrorStyle};
+    case IconStatus::DeviceName:
+        return IconMessage{result.path + L" is the name of a device, such as CON or COM1, not a "
+                                         L"folder. Nothing was changed.",
+                           L"Error", kErrorStyle};
+    default:
+        return std::nullopt;
+    }
+}
+
 IconMessage RelativeFolderMessage()
 {
     return {L"Please give the folder's full path, such as C:\\Photos. Nothing was changed.",
@@ -84,7 +103,8 @@ IconMessage IconRefusalMessage(const IconResult& result)
                     : L" icons, numbered 0 to " + DecimalText(result.iconCount - 1) + L".");
         break;
     case IconProblem::NoFolderIcon:
-        text = L"Tessaline could not read the system's folder icon to make it " + result.path + L".";
+        text =
+            L"Tessaline could not read the system's folder icon to make it " + result.path + L".";
         break;
     case IconProblem::NoSuchResource:
     case IconProblem::None:
@@ -117,6 +137,8 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
 {
     if (std::optional<IconMessage> message = FileMessage(result, errorDescription))
         return *message;
+    if (std::optional<IconMessage> message = NotAFolderMessage(result))
+        return *message;
     switch (result.status)
     {
     case IconStatus::Ok:
@@ -136,6 +158,8 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
     case IconStatus::IniTooLarge:
     case IconStatus::NotTessalines:
     case IconStatus::ColourFileTaken:
+    case IconStatus::DotOrSpaceAtEnd:
+    case IconStatus::DeviceName:
         break;
     }
     return {L"Please choose folder and icon", L"Error", kErrorStyle};
@@ -145,6 +169,8 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
                                          const std::wstring& errorDescription)
 {
     if (std::optional<IconMessage> message = FileMessage(result, errorDescription))
+        return message;
+    if (std::optional<IconMessage> message = NotAFolderMessage(result))
         return message;
     switch (result.status)
     {
@@ -163,6 +189,8 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
     case IconStatus::IniTooLarge:
     case IconStatus::NotTessalines:
     case IconStatus::ColourFileTaken:
+    case IconStatus::DotOrSpaceAtEnd:
+    case IconStatus::DeviceName:
         break;
     }
     return std::nullopt;
