@@ -11,7 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     RestrictDllSearch();
     // Relative paths are made full here, against the directory the program started in.
-    CommandLine command = ParseCommandLine(ProcessArguments());
+    CommandLine command = ParseCommandLine(ProcessArguments(), GetCommandLineW());
     if (command.action != CommandAction::OpenWindow)
         return RunBatch(command, TheSystemHost());
     frmMain mainWindow(TheSystemHost());

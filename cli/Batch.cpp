@@ -35,12 +35,19 @@ class Report
     // Not a failure: the folder is as it should stay, but the person asked for it to change.
     void LeftAlone(const std::wstring& line) { Add(line); }
 
+    // Information only: on the console, and in a box that shows for another line.
+    void Note(const std::wstring& line)
+    {
+        Add(line);
+        ++m_notes;
+    }
+
     // The exit code: after any line, the summary follows them on the console or heads the box,
     // an error box only after a failure.
     int Finish(const std::wstring& summary)
     {
         const int exitCode = m_failed ? kExitFailed : kExitDone;
-        if (m_lines.empty())
+        if (m_lines.size() == m_notes)
             return exitCode;
         if (m_console)
         {
@@ -75,6 +82,7 @@ class Report
     Host& m_host;
     bool m_quiet;
     bool m_failed = false;
+    size_t m_notes = 0;
     ConsoleOutput m_console;
     std::vector<std::wstring> m_lines;
 };
@@ -151,10 +159,12 @@ std::wstring IconRefusal(const std::wstring& icon)
     return ApplyMessage(refused, L"").text;
 }
 
-int ChangeFolders(const CommandLine& command, Report& report)
+// Changes each folder that can be changed; a PickColour asks for the colour once the folders are
+// known to be worth it.
+int ChangeFolders(const CommandLine& given, Report& report, Host& host)
 {
-    const bool apply = command.action == CommandAction::Apply;
-    if (apply)
+    CommandLine command = given;
+    if (command.action == CommandAction::Apply)
     {
         std::wstring refusal = IconRefusal(command.icon);
         if (!refusal.empty())
@@ -163,22 +173,43 @@ int ChangeFolders(const CommandLine& command, Report& report)
             return report.Finish(L"No folder was changed.");
         }
     }
-    const size_t count = command.paths.size();
-    size_t failed = 0;
-    size_t leftAlone = 0;
+    for (const RepeatedPath& repeat : command.repeats)
+    {
+        const std::wstring& first = command.paths[repeat.sameAs].Path();
+        report.Note(repeat.path.Path() +
+                    (repeat.path.Path() == first ? L"" : L": the same folder as " + first) +
+                    L": named twice, done once");
+    }
+    std::vector<const FolderText*> changeable;
     for (const FolderText& folder : command.paths)
     {
-        std::wstring line = RefusalLine(folder.Path(), CheckPath(folder), PathRole::Folder);
-        if (!line.empty())
-        {
+        const std::wstring line = RefusalLine(folder.Path(), CheckPath(folder), PathRole::Folder);
+        if (line.empty())
+            changeable.push_back(&folder);
+        else
             report.Failure(line);
-            ++failed;
-            continue;
-        }
+    }
+    if (command.action == CommandAction::PickColour)
+    {
+        // The folder menu's "Other colour...": the dialog, then an apply of that colour.
+        cCommonDialog dialog(host.CommonDialogs());
+        ChooseColorArgs args;
+        args.FullOpen = true;
+        if (changeable.empty() || !dialog.VBChooseColor(args))
+            return report.Finish(L"No folder was changed.");
+        command.icon = ColourText(static_cast<COLORREF>(args.Color));
+        command.action = CommandAction::Apply;
+    }
+    const bool apply = command.action == CommandAction::Apply;
+    const size_t count = command.paths.size();
+    size_t failed = command.paths.size() - changeable.size();
+    size_t leftAlone = 0;
+    for (const FolderText* folder : changeable)
+    {
         // Only what Tessaline put in: batch mode shows no preview of the icon it would take away.
-        const IconResult result = apply ? ApplyFolderIcon(folder, command.icon)
-                                        : RemoveFolderIcon(folder, RemoveScope::TessalinesOnly);
-        line = ResultLine(folder.Path(), result);
+        const IconResult result = apply ? ApplyFolderIcon(*folder, command.icon)
+                                        : RemoveFolderIcon(*folder, RemoveScope::TessalinesOnly);
+        const std::wstring line = ResultLine(folder->Path(), result);
         if (result.status == IconStatus::NotTessalines)
         {
             report.LeftAlone(line);
@@ -218,21 +249,10 @@ int RunBatch(const CommandLine& command, Host& host)
         if (DWORD error = host.SetInFolderMenu(command.action == CommandAction::Register))
             report.Failure(FailureLine(L"The folder menu", L"could not be changed", error));
         return report.Finish(L"Nothing was changed.");
-    case CommandAction::PickColour: {
-        // The folder menu's "Other colour...": the dialog, then an apply of that colour.
-        cCommonDialog dialog(host.CommonDialogs());
-        ChooseColorArgs args;
-        args.FullOpen = true;
-        if (!dialog.VBChooseColor(args))
-            return kExitDone; // cancelled: nothing to change
-        CommandLine apply = command;
-        apply.action = CommandAction::Apply;
-        apply.icon = ColourText(static_cast<COLORREF>(args.Color));
-        return ChangeFolders(apply, report);
-    }
+    case CommandAction::PickColour:
     case CommandAction::Apply:
     case CommandAction::Remove:
-        return ChangeFolders(command, report);
+        return ChangeFolders(command, report, host);
     case CommandAction::OpenWindow:
         break;
     }

@@ -54,8 +54,8 @@ std::optional<IconMessage> NotAFolderMessage(const IconResult& result)
     switch (result.status)
     {
     case IconStatus::DotOrSpaceAtEnd:
-        return IconMessage{L"A name in " + result.path +
-                               L" ends in a dot or a space, which Windows leaves out of a path: "
+        return IconMessage{L"A name in \"" + result.path +
+                               L"\" ends in a dot or a space, which Windows leaves out of a path: "
                                L"the icon would go to another folder. Nothing was changed.",
                            L"Error", kErrorStyle};
     case IconStatus::DeviceName:

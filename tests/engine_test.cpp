@@ -1129,9 +1129,10 @@ TEST(IconMessagesTest, EachOutcomeHasItsMessage)
         EXPECT_EQ(shown.style, static_cast<UINT>(MB_ICONERROR));
     }
 
-    EXPECT_EQ(ApplyMessage(IconResult{IconStatus::DotOrSpaceAtEnd, 0, L"C:\\t\\sp "}, L"").text,
-              L"A name in C:\\t\\sp  ends in a dot or a space, which Windows leaves out of a path: "
-              L"the icon would go to another folder. Nothing was changed.");
+    EXPECT_EQ(
+        ApplyMessage(IconResult{IconStatus::DotOrSpaceAtEnd, 0, L"C:\\t\\sp "}, L"").text,
+        L"A name in \"C:\\t\\sp \" ends in a dot or a space, which Windows leaves out of a path: "
+        L"the icon would go to another folder. Nothing was changed.");
     EXPECT_EQ(RemoveMessage(IconResult{IconStatus::DeviceName, 0, L"C:\\x\\aux"}, L"")->text,
               L"C:\\x\\aux is the name of a device, such as CON or COM1, not a folder. Nothing was "
               L"changed.");

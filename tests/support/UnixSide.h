@@ -58,7 +58,7 @@ inline bool RunUnix(const std::string& commandLine, const std::wstring& path, bo
     return NamedExactly(path) == wanted;
 }
 
-// A Unix thing at a Windows path, made by a command and removed with "rm" or "rmdir" (a link
+// A Unix thing at a Windows path, made by a command and removed with "rm" (a link
 // goes, not what it leads to).
 class UnixMade
 {
@@ -71,7 +71,7 @@ class UnixMade
     // A folder at path, though one whose name differs only in case is there.
     static UnixMade Folder(const std::wstring& path)
     {
-        return Make("/bin/mkdir ", path, "/bin/rmdir ");
+        return Make("/bin/mkdir ", path, "/bin/rm -rf ");
     }
     // Drive letter drive ("Q:") for the folder target, in the prefix's dosdevices.
     static UnixMade Drive(const std::wstring& target, const std::wstring& drive)
