@@ -161,23 +161,21 @@ std::wstring IconRefusal(const std::wstring& icon)
 
 // Changes each folder that can be changed; a PickColour asks for the colour once the folders are
 // known to be worth it.
-int ChangeFolders(const CommandLine& given, Report& report, Host& host)
+int ChangeFolders(const CommandLine& command, Report& report, Host& host)
 {
-    CommandLine command = given;
-    if (command.action == CommandAction::Apply)
-    {
-        std::wstring refusal = IconRefusal(command.icon);
+    std::wstring icon = command.icon;
+    const auto iconRefused = [&] {
+        const std::wstring refusal = IconRefusal(icon);
         if (!refusal.empty())
-        {
             report.Failure(refusal);
-            return report.Finish(L"No folder was changed.");
-        }
-    }
+        return !refusal.empty();
+    };
+    if (command.action == CommandAction::Apply && iconRefused())
+        return report.Finish(L"No folder was changed.");
     for (const RepeatedPath& repeat : command.repeats)
     {
         const std::wstring& first = command.paths[repeat.sameAs].Path();
-        report.Note(repeat.path.Path() +
-                    (repeat.path.Path() == first ? L"" : L": the same folder as " + first) +
+        report.Note(repeat.path + (repeat.path == first ? L"" : L": the same folder as " + first) +
                     L": named twice, done once");
     }
     std::vector<const FolderText*> changeable;
@@ -197,17 +195,18 @@ int ChangeFolders(const CommandLine& given, Report& report, Host& host)
         args.FullOpen = true;
         if (changeable.empty() || !dialog.VBChooseColor(args))
             return report.Finish(L"No folder was changed.");
-        command.icon = ColourText(static_cast<COLORREF>(args.Color));
-        command.action = CommandAction::Apply;
+        icon = ColourText(static_cast<COLORREF>(args.Color));
+        if (iconRefused())
+            return report.Finish(L"No folder was changed.");
     }
-    const bool apply = command.action == CommandAction::Apply;
+    const bool apply = command.action != CommandAction::Remove;
     const size_t count = command.paths.size();
     size_t failed = command.paths.size() - changeable.size();
     size_t leftAlone = 0;
     for (const FolderText* folder : changeable)
     {
         // Only what Tessaline put in: batch mode shows no preview of the icon it would take away.
-        const IconResult result = apply ? ApplyFolderIcon(*folder, command.icon)
+        const IconResult result = apply ? ApplyFolderIcon(*folder, icon)
                                         : RemoveFolderIcon(*folder, RemoveScope::TessalinesOnly);
         const std::wstring line = ResultLine(folder->Path(), result);
         if (result.status == IconStatus::NotTessalines)

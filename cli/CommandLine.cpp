@@ -98,7 +98,7 @@ void ReadPaths(Texts::const_iterator first, Texts::const_iterator last, bool eac
         const auto same = std::find(seen.begin(), seen.end(), key);
         if (eachOnce && same != seen.end())
         {
-            command.repeats.push_back({std::move(path), static_cast<size_t>(same - seen.begin())});
+            command.repeats.push_back({path.Path(), static_cast<size_t>(same - seen.begin())});
             continue;
         }
         seen.push_back(std::move(key));

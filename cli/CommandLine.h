@@ -21,8 +21,8 @@ enum class CommandAction
 // A folder named again, under any name that leads to it: done once.
 struct RepeatedPath
 {
-    FolderText path;
-    size_t sameAs; // the index in paths of the one that is done
+    std::wstring path; // as the engine would name it
+    size_t sameAs;     // the index in paths of the one that is done
 };
 
 struct CommandLine

@@ -1,6 +1,5 @@
 #include "engine/FinalPath.h"
 
-#include "runtime/DecimalText.h"
 #include "runtime/UniqueAny.h"
 
 #include <windows.h>
@@ -72,9 +71,12 @@ FinalPlace FindFinalPlace(const std::wstring& path)
     place.root = NameInVolume(finalPathName, folder.get()) == L"\\";
     if (finalPathName != nullptr)
         place.path = FinalName(finalPathName, folder.get(), kVolumeNameDos);
+    // The numbers' halves as characters, after one that no path holds: unlike any path's key.
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileInformationByHandle(folder.get(), &info))
-        place.identity = L"<" + DecimalText(info.dwVolumeSerialNumber) + L":" +
-                         DecimalText(info.nFileIndexHigh) + L":" + DecimalText(info.nFileIndexLow);
+        for (DWORD number :
+             {DWORD{L'<'}, info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow})
+            place.identity +=
+                {static_cast<wchar_t>(number & 0xFFFF), static_cast<wchar_t>(number >> 16)};
     return place;
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <vector>
 
 namespace
 {
@@ -74,23 +73,24 @@ size_t RootLength(std::wstring_view path)
 bool KeepsDotOrSpaceAtEnd(std::wstring_view text)
 {
     text.remove_prefix(RootLength(text));
-    std::vector<std::wstring_view> names;
+    // From the end: a name that a ".." after it takes back is not kept.
+    size_t takenBack = 0;
     while (!text.empty())
     {
-        const size_t end = std::min(text.find_first_of(L"\\/"), text.size());
-        const std::wstring_view name = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
+        const size_t start = text.find_last_of(L"\\/");
+        const std::wstring_view name =
+            start == std::wstring_view::npos ? text : text.substr(start + 1);
+        text.remove_suffix(std::min(name.size() + 1, text.size()));
         if (name == L"..")
-        {
-            if (!names.empty())
-                names.pop_back();
-        }
-        else if (!name.empty() && name != L".")
-            names.push_back(name);
+            ++takenBack;
+        else if (name.empty() || name == L".")
+            continue;
+        else if (takenBack > 0)
+            --takenBack;
+        else if (name.back() == L'.' || name.back() == L' ')
+            return true;
     }
-    return std::any_of(names.begin(), names.end(), [](std::wstring_view name) {
-        return name.back() == L'.' || name.back() == L' ';
-    });
+    return false;
 }
 
 // Only "X:\..." and "\\server\share..." name one place wherever the program's current drive
