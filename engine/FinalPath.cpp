@@ -56,27 +56,37 @@ std::wstring NameInVolume(FinalPathName finalPathName, HANDLE folder)
     const size_t units = info.length / sizeof(wchar_t);
     return std::wstring(info.units + 2, units < MAX_PATH * 2 ? units : 0);
 }
+UniqueFile OpenFollowingLinks(const std::wstring& path)
+{
+    // Without FILE_FLAG_OPEN_REPARSE_POINT the open follows the link, to what it leads to.
+    return UniqueFile(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
 } // namespace
 
 FinalPlace FindFinalPlace(const std::wstring& path)
 {
     FinalPlace place;
-    // Without FILE_FLAG_OPEN_REPARSE_POINT the open follows the link, to what it leads to.
-    UniqueFile folder(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    UniqueFile folder = OpenFollowingLinks(path);
     if (!folder)
         return place;
     const auto finalPathName = Find<FinalPathName>(L"kernel32.dll", "GetFinalPathNameByHandleW");
     place.root = NameInVolume(finalPathName, folder.get()) == L"\\";
     if (finalPathName != nullptr)
         place.path = FinalName(finalPathName, folder.get(), kVolumeNameDos);
-    // The numbers' halves as characters, after one that no path holds: unlike any path's key.
+    return place;
+}
+
+std::wstring FileIdentity(const std::wstring& path)
+{
+    std::wstring identity;
+    UniqueFile folder = OpenFollowingLinks(path);
+    // The numbers' halves as characters, after one that no path holds.
     BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileInformationByHandle(folder.get(), &info))
+    if (folder && GetFileInformationByHandle(folder.get(), &info))
         for (DWORD number :
              {DWORD{L'<'}, info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow})
-            place.identity +=
-                {static_cast<wchar_t>(number & 0xFFFF), static_cast<wchar_t>(number >> 16)};
-    return place;
+            identity += {static_cast<wchar_t>(number & 0xFFFF), static_cast<wchar_t>(number >> 16)};
+    return identity;
 }

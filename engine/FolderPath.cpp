@@ -245,7 +245,7 @@ std::wstring FolderKey(const FolderText& folder)
     // Only a folder's text names what the system opens: "C:\t\sp " would open "C:\t\sp".
     if (folder.Kind() == FolderKind::Folder)
     {
-        std::wstring identity = FindFinalPlace(folder.Path()).identity;
+        std::wstring identity = FileIdentity(folder.Path());
         if (!identity.empty())
             return identity;
     }
