@@ -16,7 +16,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     if (TakeMenuSwitch(arguments) && !GatherMenuFolders(arguments))
         return kExitDone;
     // Relative paths are made full here, against the directory the program started in.
-    CommandLine command = ParseCommandLine(arguments);
+    CommandLine command = ParseCommandLine(arguments, GetCommandLineW());
     if (command.action != CommandAction::OpenWindow)
         return RunBatch(command, TheSystemHost());
     frmMain mainWindow(TheSystemHost());

@@ -35,12 +35,19 @@ class Report
     // Not a failure: the folder is as it should stay, but the person asked for it to change.
     void LeftAlone(const std::wstring& line) { Add(line); }
 
+    // Information only: on the console, and in a box that shows for another line.
+    void Note(const std::wstring& line)
+    {
+        Add(line);
+        ++m_notes;
+    }
+
     // The exit code: after any line, the summary follows them on the console or heads the box,
     // an error box only after a failure.
     int Finish(const std::wstring& summary)
     {
         const int exitCode = m_failed ? kExitFailed : kExitDone;
-        if (m_lines.empty())
+        if (m_lines.size() == m_notes)
             return exitCode;
         if (m_console)
         {
@@ -75,6 +82,7 @@ class Report
     Host& m_host;
     bool m_quiet;
     bool m_failed = false;
+    size_t m_notes = 0;
     ConsoleOutput m_console;
     std::vector<std::wstring> m_lines;
 };
@@ -95,6 +103,11 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
         return RefusalLine(folder, {PathKind::DriveRoot, ERROR_SUCCESS}, PathRole::Folder);
     case IconStatus::RelativeFolder:
         return FailureLine(folder, L"not a full path", ERROR_BAD_PATHNAME);
+    case IconStatus::DotOrSpaceAtEnd:
+        return RefusalLine(folder, {PathKind::DotOrSpaceAtEnd, ERROR_INVALID_NAME},
+                           PathRole::Folder);
+    case IconStatus::DeviceName:
+        return RefusalLine(folder, {PathKind::DeviceName, ERROR_DIRECTORY}, PathRole::Folder);
     case IconStatus::NotSettingsFile:
         return FailureLine(result.path,
                            L"is no settings file to change: " + IniFaultText(result.fault),
@@ -146,35 +159,57 @@ std::wstring IconRefusal(const std::wstring& icon)
     return ApplyMessage(refused, L"").text;
 }
 
-int ChangeFolders(const CommandLine& command, Report& report)
+// Changes each folder that can be changed; a PickColour asks for the colour once the folders are
+// known to be worth it.
+int ChangeFolders(const CommandLine& command, Report& report, Host& host)
 {
-    const bool apply = command.action == CommandAction::Apply;
-    if (apply)
-    {
-        std::wstring refusal = IconRefusal(command.icon);
+    std::wstring icon = command.icon;
+    const auto iconRefused = [&] {
+        const std::wstring refusal = IconRefusal(icon);
         if (!refusal.empty())
-        {
             report.Failure(refusal);
-            return report.Finish(L"No folder was changed.");
-        }
+        return !refusal.empty();
+    };
+    if (command.action == CommandAction::Apply && iconRefused())
+        return report.Finish(L"No folder was changed.");
+    for (const RepeatedPath& repeat : command.repeats)
+    {
+        const std::wstring& first = command.paths[repeat.sameAs].Path();
+        report.Note(repeat.path + (repeat.path == first ? L"" : L": the same folder as " + first) +
+                    L": named twice, done once");
     }
-    const size_t count = command.paths.size();
-    size_t failed = 0;
-    size_t leftAlone = 0;
-    size_t leftFiles = 0;
+    std::vector<const FolderText*> changeable;
     for (const FolderText& folder : command.paths)
     {
-        std::wstring line = RefusalLine(folder.Path(), CheckPath(folder), PathRole::Folder);
-        if (!line.empty())
-        {
+        const std::wstring line = RefusalLine(folder.Path(), CheckPath(folder), PathRole::Folder);
+        if (line.empty())
+            changeable.push_back(&folder);
+        else
             report.Failure(line);
-            ++failed;
-            continue;
-        }
+    }
+    if (command.action == CommandAction::PickColour)
+    {
+        // The folder menu's "Other colour...": the dialog, then an apply of that colour.
+        cCommonDialog dialog(host.CommonDialogs());
+        ChooseColorArgs args;
+        args.FullOpen = true;
+        if (changeable.empty() || !dialog.VBChooseColor(args))
+            return report.Finish(L"No folder was changed.");
+        icon = ColourText(static_cast<COLORREF>(args.Color));
+        if (iconRefused())
+            return report.Finish(L"No folder was changed.");
+    }
+    const bool apply = command.action != CommandAction::Remove;
+    const size_t count = command.paths.size();
+    size_t failed = command.paths.size() - changeable.size();
+    size_t leftAlone = 0;
+    size_t leftFiles = 0;
+    for (const FolderText* folder : changeable)
+    {
         // Only what Tessaline put in: batch mode shows no preview of the icon it would take away.
-        const IconResult result = apply ? ApplyFolderIcon(folder, command.icon)
-                                        : RemoveFolderIcon(folder, RemoveScope::TessalinesOnly);
-        line = ResultLine(folder.Path(), result);
+        const IconResult result = apply ? ApplyFolderIcon(*folder, icon)
+                                        : RemoveFolderIcon(*folder, RemoveScope::TessalinesOnly);
+        const std::wstring line = ResultLine(folder->Path(), result);
         for (const std::wstring& left : result.leftFiles)
             report.LeftAlone(LeftFileLine(left));
         leftFiles += result.leftFiles.size();
@@ -225,21 +260,10 @@ int RunBatch(const CommandLine& command, Host& host)
         return report.Finish(change.leftChanged ? L"The folder menu was changed in part."
                                                 : L"Nothing was changed.");
     }
-    case CommandAction::PickColour: {
-        // The folder menu's "Other colour...": the dialog, then an apply of that colour.
-        cCommonDialog dialog(host.CommonDialogs());
-        ChooseColorArgs args;
-        args.FullOpen = true;
-        if (!dialog.VBChooseColor(args))
-            return kExitDone; // cancelled: nothing to change
-        CommandLine apply = command;
-        apply.action = CommandAction::Apply;
-        apply.icon = ColourText(static_cast<COLORREF>(args.Color));
-        return ChangeFolders(apply, report);
-    }
+    case CommandAction::PickColour:
     case CommandAction::Apply:
     case CommandAction::Remove:
-        return ChangeFolders(command, report);
+        return ChangeFolders(command, report, host);
     case CommandAction::OpenWindow:
         break;
     }

@@ -57,42 +57,58 @@ bool PathCountFits(CommandAction action, size_t count)
     return true;
 }
 
-// '"D:\My Photos\" D:\Other' reaches the program as one argument, 'D:\My Photos" D:\Other'.
-CommandLine QuoteInside(const std::wstring& argument)
+// '"D:\My Photos\" D:\Other' reaches the program as one argument, 'D:\My Photos" D:\Other'; so does
+// '"D:\My Photos""" D:\Other', where no backslash is to blame.
+CommandLine QuoteInside(const std::wstring& argument, const std::wstring& commandLine)
 {
     const std::wstring before = argument.substr(0, argument.find(L'"'));
     std::wstring problem = L"An argument holds a quote: \"" + argument + L"\".";
-    if (!before.empty())
+    const bool root = !before.empty() && FolderText::FromOutside(before).IsRoot();
+    if (root)
+        problem += L" A backslash just before a closing quote makes Windows read the quote as "
+                   L"part of the path; and " +
+                   before + L"\\ is a drive's or a share's root, which takes no folder icon.";
+    else if (!before.empty() && commandLine.find(before + L"\\\"") != std::wstring::npos)
         problem += L" A backslash just before a closing quote makes Windows read the quote as "
                    L"part of the path: write \"" +
                    before + L"\" rather than \"" + before + L"\\\".";
     return Wrong(problem);
 }
 
+// 'C:"' is what '"C:\"' becomes: the root, which is then refused as a root.
+bool IsQuotedRoot(const std::wstring& argument)
+{
+    return argument.find(L'"') == argument.size() - 1 &&
+           FolderText::FromOutside(argument.substr(0, argument.size() - 1)).IsRoot();
+}
+
 using Texts = std::vector<std::wstring>;
 
-// The texts read as coming from outside. With eachOnce a folder named again (compared as long full
-// paths, without regard to case) is dropped: a second Remove of a folder would take away the icon
+// The texts read as coming from outside, into command.paths. With eachOnce a folder named again
+// (by FolderKey) goes to command.repeats: a second Remove of a folder would take away the icon
 // that the first brought back.
-std::vector<FolderText> ReadPaths(Texts::const_iterator first, Texts::const_iterator last,
-                                  bool eachOnce)
+void ReadPaths(Texts::const_iterator first, Texts::const_iterator last, bool eachOnce,
+               CommandLine& command)
 {
-    std::vector<FolderText> paths;
     Texts seen;
     for (; first != last; ++first)
     {
         FolderText path = FolderText::FromOutside(*first);
-        std::wstring key = FolderKey(path);
-        if (eachOnce && std::find(seen.begin(), seen.end(), key) != seen.end())
+        std::wstring key = eachOnce ? FolderKey(path) : std::wstring();
+        const auto same = std::find(seen.begin(), seen.end(), key);
+        if (eachOnce && same != seen.end())
+        {
+            command.repeats.push_back({path.Path(), static_cast<size_t>(same - seen.begin())});
             continue;
+        }
         seen.push_back(std::move(key));
-        paths.push_back(std::move(path));
+        command.paths.push_back(std::move(path));
     }
-    return paths;
 }
 } // namespace
 
-CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
+CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments,
+                             const std::wstring& commandLine)
 {
     CommandLine command;
     const Switch* chosen = nullptr;
@@ -104,9 +120,12 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
             return Wrong(L"An argument is empty (\"\"): give a folder or an icon file.");
         if (argument[0] != L'/' && argument[0] != L'-')
         {
-            if (argument.find(L'"') != std::wstring::npos)
-                return QuoteInside(argument);
-            texts.push_back(argument);
+            if (IsQuotedRoot(argument))
+                texts.push_back(argument.substr(0, argument.size() - 1) + L"\\");
+            else if (argument.find(L'"') != std::wstring::npos)
+                return QuoteInside(argument, commandLine);
+            else
+                texts.push_back(argument);
             continue;
         }
         const std::wstring_view name = std::wstring_view(argument).substr(1);
@@ -143,7 +162,7 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
             command.icon = ParseColourText(*paths, &colour) ? *paths : FullIconText(*paths);
         paths += command.action == CommandAction::Apply ? 1 : 0;
     }
-    command.paths = ReadPaths(paths, texts.cend(), chosen != nullptr);
+    ReadPaths(paths, texts.cend(), chosen != nullptr, command);
     return command;
 }
 

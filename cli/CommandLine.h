@@ -18,6 +18,13 @@ enum class CommandAction
     WrongUsage, // problem says what is wrong
 };
 
+// A folder named again, under any name that leads to it: done once.
+struct RepeatedPath
+{
+    std::wstring path; // as the engine would name it
+    size_t sameAs;     // the index in paths of the one that is done
+};
+
 struct CommandLine
 {
     CommandAction action = CommandAction::OpenWindow;
@@ -28,14 +35,18 @@ struct CommandLine
     // "C:" alone the drive); for Apply and Remove each folder once, compared without regard to
     // case.
     std::vector<FolderText> paths;
+    std::vector<RepeatedPath> repeats; // for Apply, Remove and PickColour: the folders dropped
     std::wstring problem;
 };
 
 // Reads the arguments that follow the program's name. Switches begin with "/" or "-" and are
 // read in any case; every other argument is a path. An argument that holds a quote is a wrong
 // command line: the system's rules read a backslash before a closing quote as a quote within
-// the argument, and the next arguments with it.
-CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
+// the argument, and the next arguments with it. But a drive's or a share's root with a quote at
+// its end ("C:\" arrives as 'C:"', as the folder menu passes a root) is that root. commandLine,
+// the line as the process got it, tells a backslash before a quote from a doubled quote.
+CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments,
+                             const std::wstring& commandLine = std::wstring());
 
 // This process's arguments after the program's name, split by the system's rules for quotes.
 std::vector<std::wstring> ProcessArguments();

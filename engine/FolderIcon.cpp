@@ -5,6 +5,7 @@
 
 #include "engine/DesktopIni.h"
 #include "engine/DesktopIniMerge.h"
+#include "engine/FinalPath.h"
 #include "engine/FolderColour.h"
 #include "engine/IconEntry.h"
 #include "engine/IconFileWriter.h"
@@ -73,6 +74,10 @@ IconStatus FolderTextStatus(const FolderText& folder)
         return IconStatus::RelativeFolder;
     case FolderKind::Empty:
         return IconStatus::MissingInput;
+    case FolderKind::DotOrSpaceAtEnd:
+        return IconStatus::DotOrSpaceAtEnd;
+    case FolderKind::DeviceName:
+        return IconStatus::DeviceName;
     case FolderKind::Folder:
     case FolderKind::TooLong: // the write reports it, as for a typed text of that length
         break;
@@ -145,10 +150,19 @@ IconResult ReadExisting(Target& target)
 IconResult Examine(const FolderText& folder, Target& target)
 {
     if (IconStatus status = FolderTextStatus(folder); status != IconStatus::Ok)
-        return Status(status);
+    {
+        IconResult refused = Status(status);
+        refused.path = folder.Path();
+        return refused;
+    }
+    // A link (a junction, a symbolic link) to a drive's root would give the root the icon; through
+    // a link to a folder, the marks that the shell reads are that folder's, not the link's.
+    const FinalPlace place = FindFinalPlace(folder.Path());
+    if (place.root)
+        return Status(IconStatus::DriveRoot);
     target.folderText = folder.Path();
     target.iniPath = IniPath(folder.Path());
-    target.folderPath = FolderAttributePath(folder.Path());
+    target.folderPath = place.path.empty() ? FolderAttributePath(folder.Path()) : place.path;
     target.iniAttributes = GetFileAttributesW(target.iniPath.c_str());
     target.folderAttributes = GetFileAttributesW(target.folderPath.c_str());
     return ReadExisting(target);

@@ -28,6 +28,9 @@ enum class IconStatus
                       // nothing touched
     ColourFileTaken,  // the folder holds a file of the colour file's name that Tessaline didn't
                       // write (path): nothing touched
+    DotOrSpaceAtEnd,  // a name in the folder text (path) ends in a dot or a space, which the system
+                      // drops: nothing touched
+    DeviceName,       // the folder text (path) names a device: nothing touched
 };
 
 // Why an icon text that names an icon by its index is refused.
@@ -49,7 +52,8 @@ struct IconResult
     IconStatus status = IconStatus::Ok;
     DWORD error = ERROR_SUCCESS;             // the Windows error number of a WriteFailed
     std::wstring path;                       // a WriteFailed's or NotSettingsFile's path; the
-                                             // icon text of an IconRefused
+                                             // icon text of an IconRefused; the folder text of
+                                             // a DotOrSpaceAtEnd or a DeviceName
     IniFault fault = IniFault::None;         // why a NotSettingsFile is none
     IconProblem problem = IconProblem::None; // why an IconRefused is refused
     int iconCount = 0;                       // the icons that the file holds, for an IndexPastEnd
@@ -62,8 +66,9 @@ struct IconResult
 // existing one kept as it was. Marks the file read-only, hidden and system, and adds read-only to
 // the folder's attributes. On failure the folder is left as it was: the previous file intact, the
 // attributes of the file and the folder restored, no staged file left behind. The folder is
-// refused by its kind (a root, relative, a control character); its files are named from its
-// Path(), the shell is told by its Full(). An icon text "#RRGGBB" is a colour: the system's folder
+// refused by its kind (a root, relative, a control character) and by what it leads to (a link to
+// a root); its files are named from its Path(), its marks are those of what it leads to, the
+// shell is told by its Full(). An icon text "#RRGGBB" is a colour: the system's folder
 // icon in it is written into the folder as a hidden, system file (see ColourFileName) that the
 // desktop.ini names relative to the folder. A colour file that Tessaline's lines named before is
 // deleted once the new icon is in place.

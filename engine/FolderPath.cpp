@@ -1,5 +1,6 @@
 #include "engine/FolderPath.h"
 
+#include "engine/FinalPath.h"
 #include "runtime/AsciiText.h"
 
 #include <algorithm>
@@ -40,6 +41,56 @@ bool NamesNoFolder(const std::wstring& text)
         last.remove_suffix(1);
     last = last.substr(last.find_last_of(L"\\/") + 1);
     return !last.empty() && IsDotsAndBlanks(last) && last != L"." && last != L"..";
+}
+
+// How much of a path names its drive, share or volume rather than folders: "C:", "\\server\share",
+// "\\?\C:", "\\?\UNC\server\share", "\\?\Volume{...}".
+size_t RootLength(std::wstring_view path)
+{
+    if (path.size() >= 2 && path[1] == L':' && IsDriveLetter(path[0]))
+        return 2;
+    if (path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1]))
+        return 0;
+    size_t at = 2, parts = 2;
+    if (path.size() >= 4 && (path[2] == L'?' || path[2] == L'.') && IsSeparator(path[3]))
+    {
+        at = 4;
+        parts = SameAsciiText(path.substr(4, 4), L"UNC\\") ? 3 : 1;
+    }
+    for (; parts > 0; --parts)
+    {
+        const size_t end = path.find_first_of(L"\\/", at);
+        if (end == std::wstring_view::npos)
+            return path.size();
+        at = end + 1;
+    }
+    return at;
+}
+
+// Whether a name the path keeps ends in a dot or a space: the system drops them as it makes the
+// path full, so that "C:\t\sp " names "C:\t\sp" and "C:\a.\b" names "C:\a\b". "." and ".." are
+// moves, not names: "C:\t\sp \.." is "C:\t".
+bool KeepsDotOrSpaceAtEnd(std::wstring_view text)
+{
+    text.remove_prefix(RootLength(text));
+    // From the end: a name that a ".." after it takes back is not kept.
+    size_t takenBack = 0;
+    while (!text.empty())
+    {
+        const size_t start = text.find_last_of(L"\\/");
+        const std::wstring_view name =
+            start == std::wstring_view::npos ? text : text.substr(start + 1);
+        text.remove_suffix(std::min(name.size() + 1, text.size()));
+        if (name == L"..")
+            ++takenBack;
+        else if (name.empty() || name == L".")
+            continue;
+        else if (takenBack > 0)
+            --takenBack;
+        else if (name.back() == L'.' || name.back() == L' ')
+            return true;
+    }
+    return false;
 }
 
 // Only "X:\..." and "\\server\share..." name one place wherever the program's current drive
@@ -94,8 +145,13 @@ FolderKind KindOfFull(std::wstring_view full)
         const std::wstring_view rest = full.substr(4);
         if (SameAsciiText(rest.substr(0, 4), L"UNC\\"))
             return UncKind(rest.substr(4));
-        // A drive ("C:") or a volume ("Volume{...}"): its first part alone is its root.
-        return PartCount(rest) == 1 ? FolderKind::DriveRoot : FolderKind::Folder;
+        if (PartCount(rest) != 1)
+            return FolderKind::Folder;
+        // A drive ("C:") or a volume ("Volume{...}"): its first part alone is its root. Any other
+        // is a device: GetFullPathNameW makes "CON", "COM1.txt" or "x\aux" "\\.\CON"...
+        const bool drive = rest.size() == 2 && rest[1] == L':' && IsDriveLetter(rest[0]);
+        return drive || SameAsciiText(rest.substr(0, 7), L"Volume{") ? FolderKind::DriveRoot
+                                                                     : FolderKind::DeviceName;
     }
     if (full.size() >= 2 && full[1] == L':' && IsDriveLetter(full[0]))
     {
@@ -119,10 +175,20 @@ FolderText::FolderText(const std::wstring& text, bool typed) : m_text(text), m_t
     else if (!typed && NamesNoFolder(text))
         m_kind = FolderKind::Relative;
     else if (typed && !IsFullPath(text))
-        m_kind = KindOfFull(m_full) == FolderKind::ServerOnly ? FolderKind::ServerOnly
-                                                              : FolderKind::Relative;
+    {
+        const FolderKind full = KindOfFull(m_full);
+        m_kind = full == FolderKind::ServerOnly || full == FolderKind::DeviceName
+                     ? full
+                     : FolderKind::Relative;
+    }
     else
         m_kind = KindOfFull(m_full);
+    if (m_kind == FolderKind::Folder && KeepsDotOrSpaceAtEnd(text))
+    {
+        // Named as given: the full path the system makes names another folder.
+        m_kind = FolderKind::DotOrSpaceAtEnd;
+        m_full = text;
+    }
     if (!typed && m_kind == FolderKind::Folder && m_full.size() > kMaxPathLength)
         m_kind = FolderKind::TooLong;
 }
@@ -176,6 +242,13 @@ std::wstring LongPath(const std::wstring& full)
 
 std::wstring FolderKey(const FolderText& folder)
 {
+    // Only a folder's text names what the system opens: "C:\t\sp " would open "C:\t\sp".
+    if (folder.Kind() == FolderKind::Folder)
+    {
+        std::wstring identity = FileIdentity(folder.Path());
+        if (!identity.empty())
+            return identity;
+    }
     std::wstring full = folder.Full();
     const bool device = full.size() >= 4 && full[0] == L'\\' && full[1] == L'\\' &&
                         (full[2] == L'?' || full[2] == L'.') && full[3] == L'\\';

@@ -23,6 +23,9 @@ enum class FolderKind
                       // "\\.\C:", "\\?\Volume{...}\"
     ShareRoot,        // "\\server\share", "\\server\share\", "\\?\UNC\server\share"
     TooLong,          // from outside: a full path longer than kMaxPathLength
+    DotOrSpaceAtEnd,  // a name in the path ends in a dot or a space ("C:\t\sp "), which the system
+                      // drops: it would name the folder without them
+    DeviceName,       // a device ("CON", "COM1", "x\aux", "\\.\PhysicalDrive0"), not a folder
 };
 
 class FolderText
@@ -43,7 +46,8 @@ class FolderText
     const std::wstring& Path() const { return m_typed ? m_text : m_full; }
     // The full path as the system makes it ("." and ".." resolved, "/" read as "\"), without
     // trailing backslashes but a drive root's own ("C:\", "\\?\C:\"); "C:" alone is "C:\". For
-    // a text the system can't make full, the text as it came.
+    // a text the system can't make full, or not without losing a name's last dots or spaces, the
+    // text as it came.
     const std::wstring& Full() const { return m_full; }
     FolderKind Kind() const { return m_kind; }
     // A drive's or a share's root, which takes no folder icon.
@@ -72,8 +76,10 @@ std::wstring SystemFullPath(const std::wstring& text);
 // The full path with short (8.3) names made long; as it was where the system can't tell.
 std::wstring LongPath(const std::wstring& full);
 
-// A key under which two names of one folder are equal: the long names, without a "\\?\" or
-// "\\.\" prefix, in capitals.
+// A key under which two names of one folder are equal: where the folder can be opened, its volume
+// and file id (so that a link, a subst drive or an 8.3 name leads to it as its own path does, and
+// two folders whose names differ only in case in a case-sensitive folder stay two); otherwise the
+// long names, without a "\\?\" or "\\.\" prefix, in capitals.
 std::wstring FolderKey(const FolderText& folder);
 
 // The path in capitals, as Windows compares file names (without regard to case): a key under

@@ -58,6 +58,25 @@ IconMessage DriveRootMessage()
     return {L"Please choose folder to change icon", L"Error", kErrorStyle};
 }
 
+// A folder text that names no folder Tessaline can change, though it looks like one.
+std::optional<IconMessage> NotAFolderMessage(const IconResult& result)
+{
+    switch (result.status)
+    {
+    case IconStatus::DotOrSpaceAtEnd:
+        return IconMessage{L"A name in \"" + result.path +
+                               L"\" ends in a dot or a space, which Windows leaves out of a path: "
+                               L"the icon would go to another folder. Nothing was changed.",
+                           L"Error", kErrorStyle};
+    case IconStatus::DeviceName:
+        return IconMessage{result.path + L" is the name of a device, such as CON or COM1, not a "
+                                         L"folder. Nothing was changed.",
+                           L"Error", kErrorStyle};
+    default:
+        return std::nullopt;
+    }
+}
+
 IconMessage RelativeFolderMessage()
 {
     return {L"Please give the folder's full path, such as C:\\Photos. Nothing was changed.",
@@ -145,6 +164,8 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
 {
     if (std::optional<IconMessage> message = FileMessage(result, errorDescription))
         return *message;
+    if (std::optional<IconMessage> message = NotAFolderMessage(result))
+        return *message;
     switch (result.status)
     {
     case IconStatus::Ok:
@@ -164,6 +185,8 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
     case IconStatus::IniTooLarge:
     case IconStatus::NotTessalines:
     case IconStatus::ColourFileTaken:
+    case IconStatus::DotOrSpaceAtEnd:
+    case IconStatus::DeviceName:
         break;
     }
     return {L"Please choose folder and icon", L"Error", kErrorStyle};
@@ -173,6 +196,8 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
                                          const std::wstring& errorDescription)
 {
     if (std::optional<IconMessage> message = FileMessage(result, errorDescription))
+        return message;
+    if (std::optional<IconMessage> message = NotAFolderMessage(result))
         return message;
     switch (result.status)
     {
@@ -194,6 +219,8 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
     case IconStatus::IniTooLarge:
     case IconStatus::NotTessalines:
     case IconStatus::ColourFileTaken:
+    case IconStatus::DotOrSpaceAtEnd:
+    case IconStatus::DeviceName:
         break;
     }
     return std::nullopt;

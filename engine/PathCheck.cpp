@@ -1,5 +1,6 @@
 #include "engine/PathCheck.h"
 
+#include "engine/FinalPath.h"
 #include "runtime/DecimalText.h"
 #include "runtime/SystemError.h"
 
@@ -19,6 +20,10 @@ PathCheck CheckPath(const FolderText& path)
     case FolderKind::Relative:
         // From outside, only a text that names no folder ("...").
         return {PathKind::Missing, ERROR_BAD_PATHNAME};
+    case FolderKind::DotOrSpaceAtEnd:
+        return {PathKind::DotOrSpaceAtEnd, ERROR_INVALID_NAME};
+    case FolderKind::DeviceName:
+        return {PathKind::DeviceName, ERROR_DIRECTORY};
     case FolderKind::Empty:
     case FolderKind::Folder:
     case FolderKind::ControlCharacter:
@@ -30,7 +35,9 @@ PathCheck CheckPath(const FolderText& path)
         const DWORD error = GetLastError();
         return {PathKind::Missing, error != ERROR_SUCCESS ? error : ERROR_FILE_NOT_FOUND};
     }
-    return {(attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File,
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return {PathKind::File, ERROR_SUCCESS};
+    return {FindFinalPlace(path.Path()).root ? PathKind::DriveRoot : PathKind::Folder,
             ERROR_SUCCESS};
 }
 
@@ -51,6 +58,18 @@ std::wstring RefusalLine(const std::wstring& path, const PathCheck& check, PathR
         return FailureLine(path, L"not found", check.error);
     case PathKind::ServerOnly:
         return FailureLine(path, L"a server without a share", check.error);
+    case PathKind::DotOrSpaceAtEnd:
+        return FailureLine(path,
+                           std::wstring(L"a name in it ends in a dot or a space, which Windows "
+                                        L"leaves out: ") +
+                               (folderWanted ? L"the icon would go to another folder"
+                                             : L"it would name another file"),
+                           check.error);
+    case PathKind::DeviceName:
+        return FailureLine(path,
+                           folderWanted ? L"the name of a device, not a folder"
+                                        : L"the name of a device, not a file",
+                           check.error);
     case PathKind::TooLong:
         return FailureLine(path,
                            L"longer than the " + DecimalText(kMaxPathLength) +

@@ -12,10 +12,12 @@ enum class PathKind
 {
     Folder,
     File,
-    DriveRoot,  // a drive's or a share's root, such as C:\, which takes no folder icon
-    Missing,    // names nothing that exists
-    ServerOnly, // \\server without a share
-    TooLong,    // longer than kMaxPathLength
+    DriveRoot,       // a drive's or a share's root, such as C:\, which takes no folder icon
+    Missing,         // names nothing that exists
+    ServerOnly,      // \\server without a share
+    TooLong,         // longer than kMaxPathLength
+    DotOrSpaceAtEnd, // a name ends in a dot or a space, which the system drops
+    DeviceName,      // CON, COM1, x\aux: a device, not a folder
 };
 
 struct PathCheck
@@ -25,7 +27,7 @@ struct PathCheck
 };
 
 // What the path names, by its kind first (a root, a server alone, too long), then by what is
-// there.
+// there: a folder that leads to a drive's or a share's root (a link to it) is a root.
 PathCheck CheckPath(const FolderText& path);
 
 // What a path is wanted as: the folder to change, or the icon file to give it.

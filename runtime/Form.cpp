@@ -26,6 +26,11 @@ HANDLE AppImage(int id, UINT type, int size, UINT flags = 0)
     return LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), type, size, size, flags);
 }
 
+// Windows scales a monitor from 100% to 500%. Any process may post WM_DPICHANGED with any DPI:
+// 65535 would ask for icons of 21,845 pixels.
+constexpr int kLeastDpi = 96;
+constexpr int kMostDpi = 480;
+
 } // namespace
 
 Form::Form(const FormDesign& design, Host& host) : m_design(design), m_host(host)
@@ -473,11 +478,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         // Moved to a monitor of another DPI (8.1 and later): the new DPI, and the place the system
         // suggests there, which keeps the window from bouncing between two monitors. Without
         // either (not from the system) the window stays as it is: laid out at one DPI and sized
-        // for another, it would cut its controls off.
+        // for another, it would cut its controls off. A DPI beyond the scales Windows offers is
+        // taken as the nearest of them.
         const auto* place = reinterpret_cast<const RECT*>(lParam);
         if (place == nullptr || HIWORD(wParam) == 0)
             return 0;
-        m_dpi = HIWORD(wParam);
+        m_dpi = std::clamp<int>(HIWORD(wParam), kLeastDpi, kMostDpi);
         LayOut();
         MoveWindow(m_hwnd, place->left, place->top, place->right - place->left,
                    place->bottom - place->top, TRUE);

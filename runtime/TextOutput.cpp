@@ -3,21 +3,57 @@
 #include "runtime/Error.h"
 #include "runtime/SystemError.h"
 
+namespace
+{
+// WideCharToMultiByte fails with ERROR_INVALID_FLAGS (or ERROR_INVALID_PARAMETER) when these code
+// pages are given WC_NO_BEST_FIT_CHARS or asked whether a default was used.
+bool TakesNoFlags(UINT codePage)
+{
+    return codePage == 42 || codePage == CP_UTF7 || codePage == CP_UTF8 || codePage == 54936 ||
+           (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011);
+}
+
+bool Convert(const std::wstring& text, UINT codePage, DWORD flags, BOOL* defaulted,
+             std::string& bytes)
+{
+    const int length = static_cast<int>(text.size());
+    const int size =
+        WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, defaulted);
+    bytes.resize(static_cast<size_t>(size > 0 ? size : 0));
+    return size > 0 && WideCharToMultiByte(codePage, flags, text.data(), length, &bytes[0], size,
+                                           nullptr, defaulted) == size;
+}
+
+// Whether the bytes read back in codePage give the text.
+bool ReadsBack(const std::string& bytes, UINT codePage, const std::wstring& text)
+{
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    std::wstring back(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    return length > 0 &&
+           MultiByteToWideChar(codePage, 0, bytes.data(), size, &back[0], length) == length &&
+           back == text;
+}
+} // namespace
+
 std::string ToCodePage(const std::wstring& text, UINT codePage, bool* usedDefault)
 {
-    // UTF-8 takes neither the flag nor the question.
-    const bool utf8 = codePage == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL defaulted = FALSE;
     std::string bytes;
     if (!text.empty())
     {
-        int length = static_cast<int>(text.size());
-        int size =
-            WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
-        bytes.resize(static_cast<size_t>(size));
-        WideCharToMultiByte(codePage, flags, text.data(), length, &bytes[0], size, nullptr,
-                            utf8 ? nullptr : &defaulted);
+        // Where the code page takes no flag (or refuses it), a round trip tells what it could
+        // not carry.
+        const bool asked = !TakesNoFlags(codePage) &&
+                           Convert(text, codePage, WC_NO_BEST_FIT_CHARS, &defaulted, bytes);
+        if (!asked && Convert(text, codePage, 0, nullptr, bytes))
+            defaulted = !ReadsBack(bytes, codePage, text);
+        else if (!asked)
+        {
+            // A code page the system can't convert to at all: UTF-8 rather than nothing.
+            Convert(text, CP_UTF8, 0, nullptr, bytes);
+            defaulted = TRUE;
+        }
     }
     if (usedDefault != nullptr)
         *usedDefault = defaulted != FALSE;

@@ -37,7 +37,8 @@ class SequentialTextFile
 };
 
 // The bytes of text in codePage; usedDefault tells whether a character had no exact form there
-// (no best-fit substitutes are used; UTF-8 has a form for every character).
+// (no best-fit substitutes are used). A code page that can't be converted to at all gives the
+// text in UTF-8, and usedDefault: some text always comes out.
 std::string ToCodePage(const std::wstring& text, UINT codePage, bool* usedDefault = nullptr);
 
 // The bytes of text in the ANSI code page, as ToCodePage.

@@ -4,6 +4,7 @@
 #include "cli/Batch.h"
 #include "support/FakeHost.h"
 #include "support/TempFolder.h"
+#include "support/UnixSide.h"
 
 #include <gtest/gtest.h>
 
@@ -48,11 +49,64 @@ TEST(BatchTest, WithoutAConsoleFoldersLeftAloneAreNamedInAnInformationBox)
     EXPECT_EQ(host.messages[1].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_EQ(ReadFileBytes(foreign + L"\\desktop.ini"), ini);
 }
+TEST(BatchTest, AFolderNamedAgainByAnyPathIsDoneOnceAndSaidSo)
+{
+    TempFolder temp, links;
+    const std::wstring upper = temp.MakeFolder(L"Case"), lower = temp / L"case";
+    const UnixMade caseSensitive = UnixMade::Folder(lower);
+    const UnixMade link = UnixMade::Link(upper, links / L"link");
+    wchar_t letter = L'P';
+    while (letter < L'Y' && (GetLogicalDrives() & (1u << (letter - L'A'))))
+        ++letter;
+    const std::wstring drive = std::wstring(1, letter) + L":";
+    const UnixMade subst = UnixMade::Drive(temp.Path(), drive);
+    if (!caseSensitive || !link || !subst)
+        GTEST_SKIP() << "links, a drive for a folder and names that differ only in case are made "
+                        "on the Unix side of Wine";
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    FakeHost host;
+    const int code =
+        RunBatch(ParseCommandLine({L"/apply", L"#12AB0F", upper, lower, links / L"link",
+                                   drive + L"\\CASE", upper, temp / L"gone"}),
+                 host);
+    SetStdHandle(STD_OUTPUT_HANDLE, out);
+
+    EXPECT_EQ(code, kExitFailed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    const std::wstring& text = host.messages[0].text;
+    EXPECT_EQ(text.rfind(L"1 of 3 folders could not be changed.\r\n\r\n" + links / L"link" +
+                             L": the same folder as " + upper + L": named twice, done once\r\n" +
+                             drive + L"\\CASE: the same folder as " + lower +
+                             L": named twice, done once\r\n" + upper +
+                             L": named twice, done once\r\n" + temp / L"gone: not found",
+                         0),
+              0u)
+        << ::testing::PrintToString(text);
+    for (const std::wstring& folder : {upper, lower})
+    {
+        wchar_t named[MAX_PATH] = {};
+        GetPrivateProfileStringW(L".ShellClassInfo", L"IconFile", L"", named, MAX_PATH,
+                                 (folder + L"\\desktop.ini").c_str());
+        EXPECT_STREQ(named, L"Tessaline-colour-12AB0F.ico") << ::testing::PrintToString(folder);
+    }
+}
+
 TEST(BatchTest, TheColourDialogColoursEachFolderOrNothingWhenCancelled)
 {
     TempFolder temp;
     const std::wstring a = temp.MakeFolder(L"A"), b = temp.MakeFolder(L"B");
     FakeHost host;
+    // No colour is asked for a folder that can't take it.
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    EXPECT_EQ(RunBatch(ParseCommandLine({L"/colour", L"C:\\"}), host), kExitFailed);
+    SetStdHandle(STD_OUTPUT_HANDLE, out);
+    EXPECT_EQ(host.openDialog.colourSeen.lStructSize, 0u) << "the colour dialog was not opened";
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text.rfind(L"No folder was changed.\r\n\r\nC:\\: a drive's", 0), 0u)
+        << ::testing::PrintToString(host.messages[0].text);
+    host.messages.clear();
     const CommandLine command = ParseCommandLine({L"/colour", a, b});
     EXPECT_EQ(RunBatch(command, host), kExitDone);
     EXPECT_EQ(GetFileAttributesW((a + L"\\desktop.ini").c_str()), INVALID_FILE_ATTRIBUTES);

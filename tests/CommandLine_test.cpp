@@ -18,6 +18,8 @@ struct Case
     std::wstring icon = L"";
     std::vector<std::wstring> paths = {}; // each path as the engine names it
     std::wstring problem = L"";
+    std::wstring commandLine = L""; // the line as the process got it, where it matters
+    size_t repeats = 0;             // the folders named again
 };
 
 void PrintTo(const Case& c, std::ostream* out)
@@ -55,7 +57,7 @@ TEST_P(CommandLineTest, ReadsWhatIsAsked)
     for (const std::wstring& argument : c.arguments)
         arguments.push_back(Here(argument, here.Path()));
 
-    const CommandLine command = ParseCommandLine(arguments);
+    const CommandLine command = ParseCommandLine(arguments, c.commandLine);
 
     SetCurrentDirectoryW(saved);
     EXPECT_EQ(command.action, c.action);
@@ -67,8 +69,8 @@ TEST_P(CommandLineTest, ReadsWhatIsAsked)
     for (const std::wstring& path : c.paths)
         expected.push_back(Here(path, here.Path()));
     EXPECT_EQ(paths, expected);
-    EXPECT_EQ(command.problem.substr(0, c.problem.size()), c.problem);
-    EXPECT_EQ(command.problem.empty(), c.problem.empty());
+    EXPECT_EQ(command.problem, c.problem);
+    EXPECT_EQ(command.repeats.size(), c.repeats);
 }
 
 using A = CommandAction;
@@ -100,15 +102,24 @@ INSTANTIATE_TEST_SUITE_P(
              A::Apply,
              L"%SystemRoot%\\system32\\shell32.dll,4",
              {L"{here}\\A"}},
-        Case{"AColourStaysAsGiven", {L"/apply", L"#a0B1c2", L"A"}, A::Apply, L"#a0B1c2",
+        Case{"AColourStaysAsGiven",
+             {L"/apply", L"#a0B1c2", L"A"},
+             A::Apply,
+             L"#a0B1c2",
              {L"{here}\\A"}},
-        Case{"NotQuiteAColourIsAFile", {L"/apply", L"#A0B1C", L"A"}, A::Apply, L"{here}\\#A0B1C",
+        Case{"NotQuiteAColourIsAFile",
+             {L"/apply", L"#A0B1C", L"A"},
+             A::Apply,
+             L"{here}\\#A0B1C",
              {L"{here}\\A"}},
         Case{"ColourDialogForFolders",
              {L"/Color", L"A", L"a"},
              A::PickColour,
              L"",
-             {L"{here}\\A"}},
+             {L"{here}\\A"},
+             L"",
+             L"",
+             1},
         Case{"ColourDialogNeedsAFolder",
              {L"/colour"},
              A::WrongUsage,
@@ -119,13 +130,24 @@ INSTANTIATE_TEST_SUITE_P(
              {L"-APPLY", L"star.ico", L"A", L"a\\", L"{here}\\A", L".\\B\\..\\A", L"B", L"b"},
              A::Apply,
              L"{here}\\star.ico",
-             {L"{here}\\A", L"{here}\\B"}},
+             {L"{here}\\A", L"{here}\\B"},
+             L"",
+             L"",
+             4},
         Case{"EachFolderOnceByAnyName",
              {L"/remove", L"{long}", L"{short}", L"\\\\?\\{long}"},
              A::Remove,
              L"",
-             {L"{long}"}},
-        Case{"EmptyArgument", {L"/remove", L""}, A::WrongUsage, L"", {}, L"An argument is empty"},
+             {L"{long}"},
+             L"",
+             L"",
+             2},
+        Case{"EmptyArgument",
+             {L"/remove", L""},
+             A::WrongUsage,
+             L"",
+             {},
+             L"An argument is empty (\"\"): give a folder or an icon file."},
         Case{"QuoteAfterABackslash",
              {L"/apply", L"star.ico", L"D:\\My Photos\" D:\\Other"},
              A::WrongUsage,
@@ -133,13 +155,37 @@ INSTANTIATE_TEST_SUITE_P(
              {},
              L"An argument holds a quote: \"D:\\My Photos\" D:\\Other\". A backslash just before "
              L"a closing quote makes Windows read the quote as part of the path: write "
-             L"\"D:\\My Photos\" rather than \"D:\\My Photos\\\"."},
+             L"\"D:\\My Photos\" rather than \"D:\\My Photos\\\".",
+             L"tessaline.exe /apply star.ico \"D:\\My Photos\\\" D:\\Other"},
+        Case{"DoubledQuoteIsNoBackslash",
+             {L"C:\\a\""},
+             A::WrongUsage,
+             L"",
+             {},
+             L"An argument holds a quote: \"C:\\a\"\".",
+             L"tessaline.exe \"C:\\a\"\"\""},
+        Case{"QuotedRootIsTheRoot", {L"/remove", L"C:\""}, A::Remove, L"", {L"C:\\"}},
+        Case{"QuotedShareRootInTheWindow",
+             {L"\\\\srv\\share\""},
+             A::OpenWindow,
+             L"",
+             {L"\\\\srv\\share"}},
+        Case{
+            "RootBeforeAQuote",
+            {L"C:\" D:\\x"},
+            A::WrongUsage,
+            L"",
+            {},
+            L"An argument holds a quote: \"C:\" D:\\x\". A backslash just before a closing quote "
+            L"makes Windows read the quote as part of the path; and C:\\ is a drive's or a share's "
+            L"root, which takes no folder icon.",
+            L"tessaline.exe \"C:\\\" D:\\x"},
         Case{"QuoteInAWindowArgument",
              {L"D:\\My Photos\""},
              A::WrongUsage,
              L"",
              {},
-             L"An argument holds a quote: "},
+             L"An argument holds a quote: \"D:\\My Photos\"\"."},
         Case{"UnknownSwitch",
              {L"/apply", L"star.ico", L"/nope"},
              A::WrongUsage,
@@ -152,14 +198,24 @@ INSTANTIATE_TEST_SUITE_P(
              L"",
              {},
              L"/apply takes an icon file and at least one folder."},
-        Case{"TwoActions", {L"/apply", L"/remove"}, A::WrongUsage, L"", {}, L"Only one of"},
+        Case{"TwoActions",
+             {L"/apply", L"/remove"},
+             A::WrongUsage,
+             L"",
+             {},
+             L"Only one of /apply, /remove, /colour, /register and /unregister at a time."},
         Case{"RegisterTakesNoPath",
              {L"/register", L"A"},
              A::WrongUsage,
              L"",
              {},
              L"/register takes no path."},
-        Case{"QuietAlone", {L"/quiet", L"A"}, A::WrongUsage, L"", {}, L"/quiet goes with"},
+        Case{"QuietAlone",
+             {L"/quiet", L"A"},
+             A::WrongUsage,
+             L"",
+             {},
+             L"/quiet goes with /apply, /remove, /colour, /register or /unregister."},
         Case{"Usage", {L"/apply", L"/?"}, A::ShowUsage}),
     [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
 } // namespace

@@ -13,6 +13,7 @@
 
 #include "engine/DesktopIni.h"
 #include "engine/DesktopIniMerge.h"
+#include "engine/FinalPath.h"
 #include "engine/FolderIcon.h"
 #include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
@@ -26,6 +27,9 @@
 #include "support/IconFile.h"
 #include "support/IconLibrary.h"
 #include "support/TempFolder.h"
+#include "support/UnixSide.h"
+
+#include <optional>
 
 namespace
 {
@@ -1047,6 +1051,7 @@ struct RefusalCase
     IconStatus expected;
     const wchar_t* folderLiteral = nullptr;  // the whole folder text, instead of a real folder
     IconProblem problem = IconProblem::None; // why an IconRefused is refused
+    bool linkToRoot = false;                 // the folder text is a link to the drive's root
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* out)
@@ -1067,11 +1072,20 @@ TEST_P(ApplyRefusalTest, ChangesNothing)
     const std::wstring folderText = c.folderLiteral ? c.folderLiteral
                                     : c.folderEmpty ? L""
                                                     : folder + c.folderSuffix;
+    // Outside the folder that is compared: the snapshot would follow the link.
+    TempFolder links;
+    std::optional<UnixMade> link;
+    if (c.linkToRoot)
+    {
+        link.emplace(UnixMade::Link(temp.Path().substr(0, 3), links / L"root"));
+        if (!*link)
+            GTEST_SKIP() << "a link to a folder is made on the Unix side of Wine";
+    }
     const Snapshot before = TakeSnapshot(temp.Path());
     const DWORD rootIni = Attributes(L"\\desktop.ini");
 
-    const IconResult result =
-        ApplyFolderIcon(FolderText::Typed(folderText), Fill(c.icon, temp, folder));
+    const IconResult result = ApplyFolderIcon(
+        FolderText::Typed(c.linkToRoot ? links / L"root" : folderText), Fill(c.icon, temp, folder));
     EXPECT_EQ(result.status, c.expected);
     EXPECT_EQ(result.problem, c.problem);
 
@@ -1116,6 +1130,11 @@ INSTANTIATE_TEST_SUITE_P(
                     L"\\\\?\\UNC\\srv\\share"},
         RefusalCase{"LongDriveRoot", false, L"", kIcon, IconStatus::DriveRoot, L"\\\\?\\C:\\"},
         RefusalCase{"DeviceDriveRoot", false, L"", kIcon, IconStatus::DriveRoot, L"\\\\.\\C:\\"},
+        RefusalCase{"LinkToTheDrivesRoot", false, L"", kIcon, IconStatus::DriveRoot, nullptr,
+                    IconProblem::None, true},
+        RefusalCase{"NameEndsInASpace", false, L" ", kIcon, IconStatus::DotOrSpaceAtEnd},
+        RefusalCase{"NameEndsInADot", false, L".", kIcon, IconStatus::DotOrSpaceAtEnd},
+        RefusalCase{"DeviceName", false, L"", kIcon, IconStatus::DeviceName, L"C:\\x\\aux"},
         RefusalCase{"ServerAlone", false, L"", kIcon, IconStatus::RelativeFolder, L"\\\\srv"},
         RefusalCase{"Relative", false, L"", kIcon, IconStatus::RelativeFolder, L"Photos"},
         RefusalCase{"DriveRelative", false, L"", kIcon, IconStatus::RelativeFolder, L"C:Photos"},
@@ -1299,6 +1318,14 @@ TEST(IconMessagesTest, EachOutcomeHasItsMessage)
         EXPECT_EQ(shown.style, static_cast<UINT>(MB_ICONERROR));
     }
 
+    EXPECT_EQ(
+        ApplyMessage(IconResult{IconStatus::DotOrSpaceAtEnd, 0, L"C:\\t\\sp "}, L"").text,
+        L"A name in \"C:\\t\\sp \" ends in a dot or a space, which Windows leaves out of a path: "
+        L"the icon would go to another folder. Nothing was changed.");
+    EXPECT_EQ(RemoveMessage(IconResult{IconStatus::DeviceName, 0, L"C:\\x\\aux"}, L"")->text,
+              L"C:\\x\\aux is the name of a device, such as CON or COM1, not a folder. Nothing was "
+              L"changed.");
+
     EXPECT_FALSE(RemoveMessage(IconResult{}, L"").has_value());
     EXPECT_TRUE(RemoveMessage(IconResult{IconStatus::EmptyFolder, ERROR_SUCCESS, L""}, L""));
 }
@@ -1361,6 +1388,14 @@ TEST(PathCheckTest, WhatAFolderTextNamesAndWhatIsThere)
         {L"...", K::Relative, K::Relative, folder.Path(), PathKind::Missing},
         {L". ", K::Relative, K::Relative, folder.Path(), PathKind::Missing},
         {L"", K::Empty, K::Empty, L"", PathKind::Missing},
+        {folder / L"sp ", K::DotOrSpaceAtEnd, K::DotOrSpaceAtEnd, folder / L"sp ",
+         PathKind::DotOrSpaceAtEnd},
+        {folder / L"a.\\b", K::DotOrSpaceAtEnd, K::DotOrSpaceAtEnd, folder / L"a.\\b",
+         PathKind::DotOrSpaceAtEnd},
+        {folder / L"sp \\.\\..\\b\\", K::Folder, K::Folder, folder / L"b", PathKind::Missing},
+        {L"CON", K::DeviceName, K::DeviceName, L"\\\\.\\CON", PathKind::DeviceName},
+        {L"x\\aux", K::DeviceName, K::DeviceName, L"\\\\.\\aux", PathKind::DeviceName},
+        {L"C:\\x\\COM1.txt", K::DeviceName, K::DeviceName, L"\\\\.\\COM1", PathKind::DeviceName},
         {folder.Path() + L"\t", K::ControlCharacter, K::ControlCharacter, folder.Path() + L"\t",
          PathKind::Missing},
     };
@@ -1380,4 +1415,14 @@ TEST(PathCheckTest, WhatAFolderTextNamesAndWhatIsThere)
     }
     EXPECT_EQ(CheckPath(FolderText::FromOutside(folder / L"gone")).error,
               static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+    // What a link finally names: a drive's root is a root; a folder's marks are the folder's.
+    TempFolder links;
+    const UnixMade toRoot = UnixMade::Link(drive + L"\\", links / L"root");
+    const UnixMade toFolder = UnixMade::Link(longest, links / L"folder");
+    if (!toRoot || !toFolder)
+        GTEST_SKIP() << "a link to a folder is made on the Unix side of Wine";
+    EXPECT_EQ(CheckPath(FolderText::FromOutside(links / L"root")).kind, PathKind::DriveRoot);
+    EXPECT_EQ(FindFinalPlace(links / L"folder").path, L"\\\\?\\" + longest);
+    EXPECT_FALSE(FindFinalPlace(links / L"folder").root);
 }

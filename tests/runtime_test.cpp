@@ -107,6 +107,26 @@ TEST(TextOutput, AnsiConversionTellsWhenACharacterHasNoExactForm)
     EXPECT_FALSE(defaulted);
     ToAnsi(L"C:\\\u65E5\u672C", &defaulted);
     EXPECT_TRUE(defaulted);
+
+    // Code pages that refuse WC_NO_BEST_FIT_CHARS (UTF-7, symbol, GB18030, ISO-2022, ISCII), one
+    // that takes it, UTF-8, and one that no system has: never nothing, and read back where the
+    // system has the code page.
+    const std::wstring text = L"C:\\Photos\\x";
+    for (UINT codePage :
+         {65000u, 42u, 54936u, 50220u, 50229u, 57002u, 57011u, 1252u, 65001u, 12345u})
+    {
+        const std::string bytes = ToCodePage(text, codePage, &defaulted);
+        ASSERT_FALSE(bytes.empty()) << codePage;
+        if (defaulted)
+        {
+            EXPECT_EQ(bytes, ToCodePage(text, CP_UTF8)) << codePage << ": UTF-8 where it can't";
+            continue;
+        }
+        wchar_t back[32] = {};
+        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), back, 32);
+        EXPECT_EQ(back, text) << codePage;
+    }
+    EXPECT_EQ(ToCodePage(text, 65000u), "C:+AFw-Photos+AFw-x") << "UTF-7 writes a backslash so";
 }
 
 // A small form whose events a test can script.
@@ -290,6 +310,16 @@ TEST(Forms, PictureKeepsWhatWasDrawnAcrossRepaints)
         EXPECT_EQ(ScreenPixel(picture.Hwnd(), 10, 10), RGB(255, 0, 0)) << dpi;
         EXPECT_EQ(ScreenPixel(picture.Hwnd(), size - 1, size - 1), GetSysColor(COLOR_WINDOW));
         EXPECT_EQ(ChildRect(picture.Hwnd()).right, TwipsToPixels(2400 + 720, dpi));
+    }
+    // A DPI that no monitor has, as any process may post it: the nearest scale Windows offers.
+    for (const auto& [sent, taken] : {std::pair{1000, 480}, {65535, 480}, {48, 96}, {96, 96}})
+    {
+        MoveToDpi(form, sent, window);
+        EXPECT_EQ(form.Dpi(), taken) << sent;
+        EXPECT_EQ(
+            IconWidth(reinterpret_cast<HANDLE>(SendMessageW(form.Hwnd(), WM_GETICON, ICON_BIG, 0))),
+            GetSystemMetrics(SM_CXICON) * taken / 96)
+            << sent;
     }
 
     picture.Clear();

@@ -75,6 +75,13 @@ void RemoveTree(const std::wstring& path)
     DWORD attrs = GetFileAttributesW(path.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES)
         return;
+    // A link goes, not what it leads to (a drive's root, for some tests).
+    if (attrs & FILE_ATTRIBUTE_REPARSE_POINT)
+    {
+        if (!RemoveDirectoryW(path.c_str()))
+            DeleteFileW(path.c_str());
+        return;
+    }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attrs & FILE_ATTRIBUTE_DIRECTORY))
     {
