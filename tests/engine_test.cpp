@@ -26,6 +26,7 @@
 #include "runtime/Version.h"
 #include "support/IconFile.h"
 #include "support/IconLibrary.h"
+#include "support/ProfileModel.h"
 #include "support/TempFolder.h"
 #include "support/UnixSide.h"
 
@@ -514,44 +515,6 @@ std::wstring DecodedText(const std::string& bytes)
         text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
                                      (utf16 ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0));
     return text;
-}
-
-// What Windows' profile reader sees in a file, modelled apart from the merge's own parser: the
-// keys of the first [.ShellClassInfo] section by lower-case name, each with its first value. A
-// header ends at its last ']' or, on Windows, at the line's end (Wine 8 ignores such a header).
-// The texts here are ASCII in ANSI files.
-std::map<std::wstring, std::wstring> ShellKeys(const std::string& bytes)
-{
-    const std::wstring text = DecodedText(bytes);
-    const auto trim = [](std::wstring s) {
-        s.erase(0, s.find_first_not_of(L" \t"));
-        return s.erase(s.find_last_not_of(L" \t") + 1);
-    };
-    const auto lower = [](std::wstring s) {
-        for (wchar_t& c : s)
-            c = static_cast<wchar_t>(towlower(c));
-        return s;
-    };
-    std::map<std::wstring, std::wstring> keys;
-    int state = 0; // 0 before the section, 1 in it, 2 past it
-    for (size_t start = 0, end = 0; start < text.size();
-         start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1))
-    {
-        end = std::min(text.find_first_of(L"\r\n", start), text.size());
-        const std::wstring line = trim(text.substr(start, end - start));
-        if (!line.empty() && line[0] == L'[')
-            state =
-                state == 1 || (state == 0 && lower(trim(line.substr(1, line.rfind(L']') - 1))) ==
-                                                 L".shellclassinfo")
-                    ? state + 1
-                    : state;
-        else if (state == 1 && !line.empty() && line[0] != L';')
-            keys.emplace(lower(trim(line.substr(0, line.find(L'=')))),
-                         line.find(L'=') == std::wstring::npos
-                             ? L""
-                             : trim(line.substr(line.find(L'=') + 1)));
-    }
-    return keys;
 }
 
 // How many lines look like Tessaline's comments: its block's, set aside, remembered.
