@@ -49,10 +49,7 @@ void SplitLines(const std::basic_string<Char>& text, OnLine onLine)
 
 bool IsProfileBlank(wchar_t c)
 {
-    // Unicode's white space, as the system's character types give it.
-    return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20 || c == 0x85 || c == 0xA0 ||
-           c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
-           c == 0x202F || c == 0x205F || c == 0x3000;
+    return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20;
 }
 
 std::wstring TrimBlanks(const std::wstring& text)

@@ -53,8 +53,8 @@ IniLineKind KindOf(const std::wstring& text);
 // The section's name between '[' and the last ']' (or the line's end), or the key's name before
 // '=', without the blanks around it.
 std::wstring NameOf(const std::wstring& text);
-// What the profile reader trims around a line, a name and a value: every space character
-// (vertical tab, form feed, no-break and ideographic spaces too), and Ctrl-Z.
+// What the profile reader trims around a line, a name and a value: the ASCII spaces (a tab, a
+// vertical tab, a form feed too) and Ctrl-Z; not a no-break space.
 bool IsProfileBlank(wchar_t c);
 // The text without the blanks around it, as the profile reader trims them.
 std::wstring TrimBlanks(const std::wstring& text);

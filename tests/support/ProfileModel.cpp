@@ -25,8 +25,8 @@ std::wstring Decoded(const std::string& bytes)
 std::map<std::wstring, std::wstring> ShellKeys(const std::string& bytes)
 {
     const std::wstring text = Decoded(bytes);
-    // As Wine's reader trims (its conformance tests follow Windows): spaces and Ctrl-Z.
-    const auto blank = [](wchar_t c) { return c == 0x1A || iswspace(c); };
+    // As Wine's reader trims (its conformance tests follow Windows): ASCII spaces and Ctrl-Z.
+    const auto blank = [](wchar_t c) { return c == 0x1A || (c < 0x80 && iswspace(c)); };
     const auto trim = [&](std::wstring s) {
         while (!s.empty() && blank(s.back()))
             s.pop_back();
