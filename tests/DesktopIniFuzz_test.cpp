@@ -113,35 +113,18 @@ struct Input
     DWORD folderMarks = 0;
 };
 
-const char* const kPool[] = {";for Windows 7/8/8.1",
-                             "; for windows 7/8/8.1",
-                             ";for Windows XP",
-                             "; TESL (Tessaline) 1.2.14",
-                             "; TESL (Tessaline) ",
-                             ";TESL file was ANSI",
-                             ";TESL folder was not read-only",
-                             ";TESL file was not hidden",
-                             ";TESL set aside none",
-                             ";TESL set aside 1234ABCD",
-                             ";TESL:IconFile=C:\\bob.ico",
-                             ";TESL: ask Bob",
-                             "IconResource=C:\\other.ico,2",
-                             "IconFile=C:\\other.ico",
-                             "IconIndex=1",
-                             " iconresource = C:\\x.ico,0",
-                             "[.ShellClassInfo]",
-                             "[ViewState]",
-                             "Mode=4",
-                             "InfoTip=hi",
-                             "",
-                             " ",
-                             "; note",
-                             "\vIconIndex=2",
-                             "IconFile=Tessaline-colour-3A7BD5.ico",
-                             "IconResource=Tessaline-colour-FF0000.ico,0",
-                             "InfoTip=\xE3\x81\xAE",
-                             "InfoTip=\x82",
-                             "InfoTip=\xC0\xE1\xE2"};
+// clang-format off
+const char* const kPool[] = {
+    ";for Windows 7/8/8.1", "; for windows 7/8/8.1", ";for Windows XP", "; TESL (Tessaline) 1.2.14",
+    "; TESL (Tessaline) ", ";TESL file was ANSI", ";TESL folder was not read-only",
+    ";TESL file was not hidden", ";TESL set aside none", ";TESL set aside 1234ABCD",
+    ";TESL:IconFile=C:\\bob.ico", ";TESL: ask Bob", "IconResource=C:\\other.ico,2",
+    "IconFile=C:\\other.ico", "IconIndex=1", " iconresource = C:\\x.ico,0", "[.ShellClassInfo]",
+    "[ViewState]", "Mode=4", "InfoTip=hi", "", " ", "; note", "\vIconIndex=2",
+    "\xA0[.ShellClassInfo]", "IconFile=Tessaline-colour-3A7BD5.ico",
+    "IconResource=Tessaline-colour-FF0000.ico,0", "InfoTip=\xE3\x81\xAE", "InfoTip=\x82",
+    "InfoTip=\xC0\xE1\xE2"};
+// clang-format on
 
 class Mutator
 {
