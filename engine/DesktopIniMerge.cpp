@@ -43,6 +43,7 @@ struct Memory
     DWORD fileMarksAdded = 0;
     std::vector<uint32_t> setAside;   // the digests of the lines that the blocks set aside
     std::vector<size_t> legacyPlaces; // blocks without a list: their lines lie below them
+    std::vector<size_t> places;       // where each block was
     std::vector<std::wstring> files;  // what the blocks' IconFile and IconResource keys name
 };
 
@@ -59,11 +60,6 @@ enum class Mark
     SetAsideList,
 };
 
-bool StartsWith(const std::wstring& text, std::wstring_view prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 // The text as Tessaline's comments are known: without blanks, A to Z folded.
 std::wstring Squeezed(const std::wstring& text)
 {
@@ -74,11 +70,19 @@ std::wstring Squeezed(const std::wstring& text)
     return squeezed;
 }
 
-// FNV-1a over the UTF-16 code units: the same for a line in either encoding.
-uint32_t Digest(std::wstring_view text, uint32_t hash = 2166136261u)
+// FNV-1a over a line's bytes as the file holds them, its blanks and everything but ASCII left
+// out: the same after another code page reads the file, after the file became UTF-16 or ANSI
+// again, and after a profile writer wrote "name = value" back as "name=value".
+uint32_t Digest(const std::string& bytes, bool utf16, uint32_t hash = 2166136261u)
 {
-    for (wchar_t c : text)
-        hash = (hash ^ static_cast<uint16_t>(c)) * 16777619u;
+    const size_t step = utf16 ? 2 : 1;
+    for (size_t i = 0; i + step <= bytes.size(); i += step)
+    {
+        const unsigned unit = static_cast<unsigned char>(bytes[i]) |
+                              (utf16 ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0);
+        if (unit != ' ' && unit != '\t' && unit < 0x80)
+            hash = (hash ^ unit) * 16777619u;
+    }
     return hash;
 }
 
@@ -254,6 +258,23 @@ bool HeadsUnprovenKeys(const Lines& lines)
                        [](const IniLine& line) { return MarkOf(line) == Mark::Start; });
 }
 
+// An icon key's value up to its last comma: IconFile's and IconResource's file.
+std::wstring IconFileOf(const IniLine& line)
+{
+    const size_t equals = line.text.find(L'=');
+    return equals == std::wstring::npos
+               ? std::wstring()
+               : TrimBlanks(line.text.substr(equals + 1, line.text.rfind(L',') - equals - 1));
+}
+
+bool NamesBlockFile(const IniLine& line, const std::vector<std::wstring>& files)
+{
+    return IsIconKey(line) &&
+           std::any_of(files.begin(), files.end(), [&](const std::wstring& file) {
+               return !file.empty() && SameAsciiText(file, IconFileOf(line));
+           });
+}
+
 // Takes every block out, keeping the lines of others found inside, and a [.ShellClassInfo]
 // header that only a block needed: Tessaline wrote it too.
 void TakeOutBlocks(Lines& lines, Memory& memory)
@@ -286,12 +307,9 @@ void TakeOutBlocks(Lines& lines, Memory& memory)
             default:
                 break;
             }
-            // Every icon key's value up to its last comma: IconFile's and IconResource's file
-            // (an IconIndex gives a number, which names no file of Tessaline's).
-            const size_t equals = line->text.find(L'=');
-            if (IsIconKey(*line) && equals != std::wstring::npos)
-                memory.files.push_back(
-                    TrimBlanks(line->text.substr(equals + 1, line->text.rfind(L',') - equals - 1)));
+            // What the keys name (an IconIndex gives a number, which names no file of Tessaline's).
+            if (IsIconKey(*line) && line->text.find(L'=') != std::wstring::npos)
+                memory.files.push_back(IconFileOf(*line));
         }
         const auto kept = std::remove_if(first, lines.begin() + end, IsTessalines);
         const size_t keptCount = kept - first;
@@ -303,11 +321,13 @@ void TakeOutBlocks(Lines& lines, Memory& memory)
             if (tookEnding && begin > 0)
                 lines[begin - 1].ending.clear();
             // A block before this one in the section was where the header's section now ends.
-            for (size_t& place : memory.legacyPlaces)
-                place -= place > begin ? 1 : 0;
+            for (std::vector<size_t>* list : {&memory.legacyPlaces, &memory.places})
+                for (size_t& place : *list)
+                    place -= place > begin ? 1 : 0;
         }
         if (!listed)
             memory.legacyPlaces.push_back(begin);
+        memory.places.push_back(begin);
         begin += keptCount;
     }
     // A last line or a note that no block holds: its block was edited past knowing.
@@ -316,26 +336,43 @@ void TakeOutBlocks(Lines& lines, Memory& memory)
         return mark != Mark::None && mark != Mark::Start && mark != Mark::XpComment;
     });
     memory.damaged |= HeadsUnprovenKeys(lines);
-    // Beside a block, the section the shell reads holds no live icon key of anyone's: the first
-    // apply set them all aside. One there now may be Tessaline's own, moved out of its block.
-    if (memory.blocks)
-    {
-        const size_t header = ShellSection(lines);
-        const auto first = lines.begin() + std::min(header + 1, lines.size());
-        memory.damaged |= std::any_of(
-            first, lines.begin() + NextSection(lines, first - lines.begin()), IsIconKey);
-    }
+    // Beside a block, an icon key that names a file the block names is Tessaline's, moved out of
+    // it; another below it is someone's (Windows' Properties adds a key below the section's last
+    // line), one above it may be Tessaline's, moved: it can't be proven either way.
+    const size_t header = std::min(ShellSection(lines) + 1, lines.size());
+    const auto first = lines.begin() + header, last = lines.begin() + NextSection(lines, header);
+    const auto ours = [&](const IniLine& line) {
+        return !SameName(NameOf(line.text), L"IconIndex") && NamesBlockFile(line, memory.files);
+    };
+    if (memory.blocks && header < lines.size() && !memory.places.empty())
+        memory.damaged |=
+            std::any_of(first, std::min(lines.begin() + std::max(header, memory.places[0]), last),
+                        [&](const IniLine& line) { return IsIconKey(line) && !ours(line); });
+    lines.erase(std::remove_if(first, last, ours), last);
+}
+
+bool IsSetAside(const IniLine& line)
+{
+    return line.text.size() >= kSetAside.size() &&
+           SameAsciiText(std::wstring_view(line.text).substr(0, kSetAside.size()), kSetAside);
+}
+
+// The digest of a line set aside, of what it was before.
+uint32_t SetAsideDigest(const IniText& ini, size_t i)
+{
+    const size_t prefix = ini.Encode(std::wstring(kSetAside)).size();
+    return Digest(ini.Lines()[i].bytes.substr(prefix), ini.IsUtf16());
 }
 
 // The lines that the blocks set aside, where they are now. A block written before the list was
 // kept set aside only icon keys (and someone's ";TESL:" comment, as a second one), below it in
 // its section.
-std::vector<size_t> SetAsideLines(const Lines& lines, const Memory& memory)
+std::vector<size_t> SetAsideLines(const IniText& ini, const Memory& memory)
 {
+    const Lines& lines = ini.Lines();
     std::vector<size_t> found;
     const auto setAside = [&](size_t i) {
-        return StartsWith(lines[i].text, kSetAside) &&
-               std::find(found.begin(), found.end(), i) == found.end();
+        return IsSetAside(lines[i]) && std::find(found.begin(), found.end(), i) == found.end();
     };
     for (size_t place : memory.legacyPlaces)
         for (size_t i = place; i < NextSection(lines, place); ++i)
@@ -343,7 +380,7 @@ std::vector<size_t> SetAsideLines(const Lines& lines, const Memory& memory)
             const IniLine rest{
                 lines[i].text.substr(std::min(lines[i].text.size(), kSetAside.size())),
                 std::wstring(), std::string()};
-            if (setAside(i) && (IsIconKey(rest) || StartsWith(rest.text, kSetAside)))
+            if (setAside(i) && (IsIconKey(rest) || IsSetAside(rest)))
                 found.push_back(i);
         }
     std::vector<uint32_t> digests = memory.setAside;
@@ -351,9 +388,7 @@ std::vector<size_t> SetAsideLines(const Lines& lines, const Memory& memory)
     {
         if (!setAside(i))
             continue;
-        const auto digest =
-            std::find(digests.begin(), digests.end(),
-                      Digest(std::wstring_view(lines[i].text).substr(kSetAside.size())));
+        const auto digest = std::find(digests.begin(), digests.end(), SetAsideDigest(ini, i));
         if (digest == digests.end())
             continue;
         digests.erase(digest);
@@ -362,11 +397,12 @@ std::vector<size_t> SetAsideLines(const Lines& lines, const Memory& memory)
     return found;
 }
 
-uint32_t DigestOf(const Lines& lines)
+uint32_t DigestOf(const IniText& ini)
 {
-    uint32_t hash = Digest(L"");
-    for (const IniLine& line : lines)
-        hash = Digest(line.ending, Digest(line.text, hash));
+    uint32_t hash = Digest(std::string(), false);
+    for (const IniLine& line : ini.Lines())
+        hash = Digest(std::string(line.ending.begin(), line.ending.end()), false,
+                      Digest(line.bytes, ini.IsUtf16(), hash));
     return hash;
 }
 
@@ -414,13 +450,11 @@ AppliedIni AppliedDesktopIni(const std::string& existing, const IconEntry& icon,
     if (!memory.folderNotReadOnly && !before.folderReadOnly)
     {
         memory.folderNotReadOnly = true;
-        memory.othersDigest = DigestOf(lines);
+        memory.othersDigest = DigestOf(ini);
     }
     memory.fileMarksAdded |= kIniMarks & ~before.fileMarks;
     // What the blocks set aside stays so, wherever it is now.
-    std::vector<uint32_t> listed;
-    for (size_t i : SetAsideLines(lines, memory))
-        listed.push_back(Digest(std::wstring_view(lines[i].text).substr(kSetAside.size())));
+    const std::vector<size_t> carried = SetAsideLines(ini, memory);
 
     const std::vector<std::wstring> texts = IconBlock(icon);
     if (!std::all_of(texts.begin(), texts.end(),
@@ -433,6 +467,9 @@ AppliedIni AppliedDesktopIni(const std::string& existing, const IconEntry& icon,
             return {std::string(), IniFault::NotExact};
     }
     memory.wasAnsi &= ini.IsUtf16();
+    std::vector<uint32_t> listed;
+    for (size_t i : carried)
+        listed.push_back(SetAsideDigest(ini, i));
 
     const size_t header = ShellSection(lines);
     const size_t end = header < lines.size() ? NextSection(lines, header + 1) : header;
@@ -444,7 +481,7 @@ AppliedIni AppliedDesktopIni(const std::string& existing, const IconEntry& icon,
         {
             if (!IsIconKey(lines[i]))
                 continue;
-            listed.push_back(Digest(lines[i].text));
+            listed.push_back(Digest(lines[i].bytes, ini.IsUtf16()));
             lines[i].text.insert(0, kSetAside);
             lines[i].bytes.insert(0, setAside);
         }
@@ -507,7 +544,7 @@ RemovedIni RemovedDesktopIni(const std::string& existing)
     removed.fileMarksAdded = memory.fileMarksAdded;
     const size_t setAsideSize = ini.Encode(std::wstring(kSetAside)).size();
     // Only what a block set aside comes back, once: another ";TESL:" line is someone's comment.
-    for (size_t i : SetAsideLines(lines, memory))
+    for (size_t i : SetAsideLines(ini, memory))
     {
         lines[i].text.erase(0, kSetAside.size());
         lines[i].bytes.erase(0, setAsideSize);
@@ -522,12 +559,12 @@ RemovedIni RemovedDesktopIni(const std::string& existing)
         removed.foreignIcon = std::any_of(first, end, IsIconKey);
         lines.erase(std::remove_if(first, end, IsIconKey), end);
     }
-    // Read-only goes only where the apply added it and no one changed the others' lines since:
-    // settings written meanwhile may need the shell to read the file.
-    removed.folderReadOnly = !memory.folderNotReadOnly ||
-                             (memory.othersDigest && *memory.othersDigest != DigestOf(lines));
     if (memory.wasAnsi)
         ini.ToAnsiWhereExact();
+    // Read-only goes only where the apply added it and no one changed the others' lines since:
+    // settings written meanwhile may need the shell to read the file.
+    removed.folderReadOnly =
+        !memory.folderNotReadOnly || (memory.othersDigest && *memory.othersDigest != DigestOf(ini));
     // A comment is someone's text too: only a file with neither keys nor comments goes.
     if (std::any_of(lines.begin(), lines.end(), [](const IniLine& line) {
             const IniLineKind kind = KindOf(line.text);

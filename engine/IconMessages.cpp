@@ -141,6 +141,9 @@ std::wstring IniFaultText(IniFault fault)
         return L"it holds lines in the shape of Tessaline's that can't be proven Tessaline's (its "
                L"first line \";for Windows 7/8/8.1\" or its last line \"; TESL (Tessaline) ...\" "
                L"was changed, deleted or repeated)";
+    case IniFault::BrokenLine:
+        return L"a line in it ends in bytes that are no text in the system's code page, which "
+               L"Windows reads together with the next line";
     case IniFault::NotExact:
         return L"the icon's path needs the file in UTF-16, and a line in it would not come back "
                L"exactly as it is";

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace
 {
 const std::string kUtf16Bom("\xFF\xFE", 2);
@@ -67,7 +69,17 @@ IniFault CheckIniBytes(const std::string& bytes)
     if (bytes.size() > kMaxIniBytes)
         return IniFault::TooLarge;
     if (!StartsWithUtf16Bom(bytes))
-        return bytes.find('\0') == std::string::npos ? IniFault::None : IniFault::NulByte;
+    {
+        if (bytes.find('\0') != std::string::npos)
+            return IniFault::NulByte;
+        // In a double-byte code page a stray lead byte before a line break takes it in: the
+        // profile reader, which reads the file as one text, sees the next line as part of it.
+        const auto breaks = [](const auto& text) {
+            return std::count(text.begin(), text.end(), '\r') +
+                   std::count(text.begin(), text.end(), '\n');
+        };
+        return breaks(bytes) == breaks(FromAnsi(bytes)) ? IniFault::None : IniFault::BrokenLine;
+    }
     if (bytes.size() % 2 != 0)
         return IniFault::OddLength;
     // U+0000 would end the text for the profile functions, and a NUL byte in ANSI.

@@ -17,8 +17,9 @@ enum class IniFault
     Directory,   // a folder, not a file
     EditedLines, // Tessaline's lines edited so that they can't be told from anyone else's
     NotExact,    // it would have to become UTF-16, and a line would not come back exactly
-    Link,      // a symbolic link or another reparse point: a replace would make it a plain file
-    HardLinks, // a file of more names than one: a replace would part it from the others
+    BrokenLine,  // bytes that are no text in the code page take in a line break
+    Link,        // a symbolic link or another reparse point: a replace would make it a plain file
+    HardLinks,   // a file of more names than one: a replace would part it from the others
 };
 
 // The most that a settings file may hold.

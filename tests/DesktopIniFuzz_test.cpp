@@ -97,6 +97,20 @@ bool ShowsApplied(const std::string& bytes)
     return traced && (applied(L"iconresource") || applied(L"iconfile"));
 }
 
+// Whether a key naming an icon that the fuzzer applied is still inside Tessaline's lines: an
+// edit that moved every one of them below the lines leaves keys that are anyone's.
+bool AppliedInBlock(const std::string& bytes)
+{
+    bool inside = false;
+    for (const std::wstring& line : SqueezedLines(bytes))
+    {
+        inside = (inside || line == L";forwindows7/8/8.1") && line.rfind(L";tesl(tessaline)", 0);
+        if (inside && line.find(L"\\fuzz\\") != std::wstring::npos)
+            return true;
+    }
+    return false;
+}
+
 // Whether any line is a setting or a comment: anything but blanks and section headers.
 bool HoldsText(const std::string& bytes)
 {
@@ -440,9 +454,10 @@ TEST(DesktopIniFuzz, ApplyAndRemoveKeepWhatIsNotTessalines)
             EXPECT_EQ(ShellKeys(edited.bytes)[L"iconresource"].substr(0, MAX_PATH - 1), read)
                 << "the model reads what the system reads";
         }
+        const bool traced = AppliedInBlock(edited.bytes);
         if (RemoveFolderIcon(folder.Text()).status == IconStatus::Ok)
         {
-            EXPECT_FALSE(ShowsApplied(folder.Ini())) << "an applied icon came back";
+            EXPECT_FALSE(traced && ShowsApplied(folder.Ini())) << "an applied icon came back";
             // (Batch mode's removal: the window's takes a foreign icon away too.)
             const std::string once = folder.State();
             RemoveFolderIcon(folder.Text(), RemoveScope::TessalinesOnly);
@@ -455,7 +470,7 @@ TEST(DesktopIniFuzz, ApplyAndRemoveKeepWhatIsNotTessalines)
         }
         else if (RemoveFolderIcon(folder.Text()).status == IconStatus::Ok)
         {
-            EXPECT_FALSE(ShowsApplied(folder.Ini())) << "an applied icon came back";
+            EXPECT_FALSE(traced && ShowsApplied(folder.Ini())) << "an applied icon came back";
         }
     }
     if (HasFailure())
