@@ -503,6 +503,11 @@ INSTANTIATE_TEST_SUITE_P(
         SharedCase{"TwoShellClassInfoHeaders", false,
                    "[.ShellClassInfo]\r\n{B}InfoTip=first\r\n[ViewState]\r\nMode=4\r\n"
                    "[.ShellClassInfo]\r\nIconResource=C:\\second.ico,0\r\n"},
+        // Wine's profile reader trims ASCII spaces alone: a header after a no-break space
+        // (0xA0 in code page 1252) is no header to it, and the section below is the shell's.
+        SharedCase{"NoBreakSpaceBeforeAHeader", false,
+                   "\xA0[.ShellClassInfo]\r\nInfoTip=hi\r\n[.ShellClassInfo]\r\n{B}"
+                   ";TESL:IconResource=C:\\theirs.ico,0\r\n"},
         SharedCase{"WrittenByTessaline", false, "{H}", true}),
     [](const ::testing::TestParamInfo<SharedCase>& info) { return info.param.name; });
 
@@ -597,6 +602,25 @@ INSTANTIATE_TEST_SUITE_P(
                    ";TESL:IconFile=C:\\old.ico\r\n",
                    IniFault::None,
                    "[.ShellClassInfo]\r\n;TESL: ask Bob\r\nIconFile=C:\\old.ico\r\n"},
+        // A folder travels between systems: a line set aside in ANSI under code page 1252 (0xE9,
+        // e acute) and one set aside under 1251 (0xCF 0xF0, U+041F U+0440), each with its digest.
+        ProvenCase{
+            "SetAsideUnderCodePage1252",
+            "[.ShellClassInfo]\r\n{B};TESL set aside 26B4A96B\r\n; TESL (Tessaline) 1.2.14\r\n"
+            ";TESL:IconFile=C:\\Caf\xE9\\old.ico\r\n",
+            IniFault::None, "[.ShellClassInfo]\r\nIconFile=C:\\Caf\xE9\\old.ico\r\n"},
+        ProvenCase{
+            "SetAsideUnderCodePage1251",
+            "[.ShellClassInfo]\r\n{B};TESL set aside D9A3EF01\r\n; TESL (Tessaline) 1.2.14\r\n"
+            ";TESL:IconFile=C:\\\xCF\xF0\\old.ico\r\n",
+            IniFault::None, "[.ShellClassInfo]\r\nIconFile=C:\\\xCF\xF0\\old.ico\r\n"},
+        // "IconResource = C:\old.ico,3" set aside, then the file rewritten by a profile writer
+        // (Wine's WritePrivateProfileStringW writes every line back as name=value).
+        ProvenCase{
+            "SetAsideLineRespacedByAProfileWriter",
+            "[.ShellClassInfo]\r\n{B};TESL set aside D0C622C3\r\n; TESL (Tessaline) 1.2.14\r\n"
+            ";TESL:IconResource=C:\\old.ico,3\r\nInfoTip=hi\r\n",
+            IniFault::None, "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,3\r\nInfoTip=hi\r\n"},
         ProvenCase{"NoteWithTwoSpaces",
                    "[.ShellClassInfo]\r\n{B};TESL  file  was ANSI\r\n; TESL (Tessaline) 1.2.14\r\n"
                    "InfoTip=x\r\n",
