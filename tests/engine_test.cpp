@@ -606,19 +606,19 @@ INSTANTIATE_TEST_SUITE_P(
         // e acute) and one set aside under 1251 (0xCF 0xF0, U+041F U+0440), each with its digest.
         ProvenCase{
             "SetAsideUnderCodePage1252",
-            "[.ShellClassInfo]\r\n{B};TESL set aside 26B4A96B\r\n; TESL (Tessaline) 1.2.14\r\n"
+            "[.ShellClassInfo]\r\n{B};TESL set aside 68E216A0\r\n; TESL (Tessaline) 1.2.14\r\n"
             ";TESL:IconFile=C:\\Caf\xE9\\old.ico\r\n",
             IniFault::None, "[.ShellClassInfo]\r\nIconFile=C:\\Caf\xE9\\old.ico\r\n"},
         ProvenCase{
             "SetAsideUnderCodePage1251",
-            "[.ShellClassInfo]\r\n{B};TESL set aside D9A3EF01\r\n; TESL (Tessaline) 1.2.14\r\n"
+            "[.ShellClassInfo]\r\n{B};TESL set aside B0A30236\r\n; TESL (Tessaline) 1.2.14\r\n"
             ";TESL:IconFile=C:\\\xCF\xF0\\old.ico\r\n",
             IniFault::None, "[.ShellClassInfo]\r\nIconFile=C:\\\xCF\xF0\\old.ico\r\n"},
         // "IconResource = C:\old.ico,3" set aside, then the file rewritten by a profile writer
         // (Wine's WritePrivateProfileStringW writes every line back as name=value).
         ProvenCase{
             "SetAsideLineRespacedByAProfileWriter",
-            "[.ShellClassInfo]\r\n{B};TESL set aside D0C622C3\r\n; TESL (Tessaline) 1.2.14\r\n"
+            "[.ShellClassInfo]\r\n{B};TESL set aside A859C351\r\n; TESL (Tessaline) 1.2.14\r\n"
             ";TESL:IconResource=C:\\old.ico,3\r\nInfoTip=hi\r\n",
             IniFault::None, "[.ShellClassInfo]\r\nIconResource=C:\\old.ico,3\r\nInfoTip=hi\r\n"},
         ProvenCase{"NoteWithTwoSpaces",
