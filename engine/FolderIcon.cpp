@@ -423,6 +423,9 @@ IconResult WriteIconLines(const FolderText& folder, const Target& target, const 
         result.path = target.iniPath;
         return result;
     }
+    // A line ending added after a stray lead byte at the file's end would take it in.
+    if (IniFault fault = CheckIniBytes(bytes); fault != IniFault::None)
+        return NotSettingsFile(fault, target.iniPath);
     IconResult result = PutInPlace(target, bytes);
     if (result.status != IconStatus::Ok)
         return result;

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwctype>
 #include <random>
 
 #include "engine/FolderIcon.h"
@@ -60,7 +61,7 @@ std::vector<std::wstring> SqueezedLines(const std::string& bytes)
     {
         lines.emplace_back();
         for (wchar_t c : line)
-            if (c != L' ' && c != L'\t' && c != L'\r' && c != L'\n')
+            if (c != 0x1A && !(c < 0x80 && iswspace(c))) // the reader's blanks
                 lines.back() += static_cast<wchar_t>(towlower(c));
     }
     return lines;
