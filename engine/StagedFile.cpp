@@ -25,8 +25,24 @@ std::wstring StagedName(DWORD number)
 
 bool IsBusy(DWORD error)
 {
+    // A replace whose replaced file was held meanwhile answers the last one.
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-           error == ERROR_LOCK_VIOLATION;
+           error == ERROR_LOCK_VIOLATION || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+// Tries again over about a second while the file is busy; the last error, or ERROR_SUCCESS.
+template <class Attempt> DWORD WhileBusy(Attempt attempt)
+{
+    DWORD error = ERROR_SUCCESS;
+    for (int tries = 0; tries < kMoveAttempts; ++tries)
+    {
+        if (tries > 0)
+            Sleep(kMoveRetryMs);
+        error = attempt();
+        if (error == ERROR_SUCCESS || !IsBusy(error))
+            break;
+    }
+    return error;
 }
 
 bool Exists(const std::wstring& path)
@@ -105,22 +121,13 @@ DWORD StagedFile::Write(const std::wstring& folderText, const std::string& bytes
 
 DWORD StagedFile::MoveOnto(const std::wstring& target, bool replace)
 {
-    DWORD error = ERROR_SUCCESS;
-    for (int attempt = 0; attempt < kMoveAttempts; ++attempt)
-    {
-        if (attempt > 0)
-            Sleep(kMoveRetryMs);
-        if (MoveFileExW(m_path.c_str(), target.c_str(),
-                        (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
-        {
-            m_path.clear();
-            return ERROR_SUCCESS;
-        }
-        error = GetLastError();
-        if (!IsBusy(error))
-            break;
-    }
-    return error;
+    return WhileBusy([&]() -> DWORD {
+        if (!MoveFileExW(m_path.c_str(), target.c_str(),
+                         (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
+            return GetLastError();
+        m_path.clear();
+        return ERROR_SUCCESS;
+    });
 }
 
 DWORD StagedFile::ReplaceExisting(const std::wstring& target)
@@ -128,48 +135,29 @@ DWORD StagedFile::ReplaceExisting(const std::wstring& target)
     const std::wstring backup = BackupPath(m_path);
     if (backup.empty())
         return ERROR_FILE_EXISTS;
-    DWORD error = ERROR_SUCCESS;
-    for (int attempt = 0; attempt < kMoveAttempts; ++attempt)
-    {
-        if (attempt > 0)
-            Sleep(kMoveRetryMs);
+    return WhileBusy([&]() -> DWORD {
         // Opened first as the replace needs it: a file that its permissions keep from being
         // written is refused, not replaced, and a holder shows as the same busy error everywhere.
         UniqueFile file(CreateFileW(target.c_str(), GENERIC_WRITE | DELETE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
         if (!file)
-            error = GetLastError();
-        else
+            return GetLastError();
+        file.reset();
+        if (!ReplaceFileW(target.c_str(), m_path.c_str(), backup.c_str(), 0, nullptr, nullptr))
         {
-            file.reset();
-            if (ReplaceFileW(target.c_str(), m_path.c_str(), backup.c_str(), 0, nullptr, nullptr))
-            {
-                m_path.clear();
-                DeleteWhenFree(backup);
-                return ERROR_SUCCESS;
-            }
-            error = GetLastError();
+            const DWORD error = GetLastError();
             PutBack(target, backup);
+            return error;
         }
-        if (!IsBusy(error) && error != ERROR_UNABLE_TO_REMOVE_REPLACED)
-            break;
-    }
-    return error;
+        m_path.clear();
+        DeleteWhenFree(backup);
+        return ERROR_SUCCESS;
+    });
 }
 
 DWORD DeleteWhenFree(const std::wstring& path)
 {
-    DWORD error = ERROR_SUCCESS;
-    for (int attempt = 0; attempt < kMoveAttempts; ++attempt)
-    {
-        if (attempt > 0)
-            Sleep(kMoveRetryMs);
-        if (DeleteFileW(path.c_str()))
-            return ERROR_SUCCESS;
-        error = GetLastError();
-        if (!IsBusy(error))
-            break;
-    }
-    return error;
+    return WhileBusy(
+        [&]() -> DWORD { return DeleteFileW(path.c_str()) ? ERROR_SUCCESS : GetLastError(); });
 }
