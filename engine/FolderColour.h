@@ -17,11 +17,6 @@ bool ParseColourText(const std::wstring& text, COLORREF* colour);
 // The colour as "#RRGGBB" in upper case: its one spelling, for file names and the box.
 std::wstring ColourText(COLORREF colour);
 
-// The pixel (0xAARRGGBB) in the colour: its own lightness and alpha, the colour's hue and
-// saturation (HSL), so that shading, highlights and transparency stay. A grey colour, black and
-// white included, gives a grey pixel.
-std::uint32_t RecolourPixel(std::uint32_t pixel, COLORREF colour);
-
 // What Explorer shows for a plain folder: the stock folder icon on Vista and later, shell32's
 // closed folder on XP.
 IconLocation SystemFolderIcon();

@@ -8,7 +8,7 @@
 #include "engine/FinalPath.h"
 #include "engine/FolderColour.h"
 #include "engine/IconEntry.h"
-#include "engine/IconFileWriter.h"
+#include "engine/imaging/IconFileWriter.h"
 #include "engine/IconLocation.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"

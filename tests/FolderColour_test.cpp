@@ -15,8 +15,9 @@
 
 #include "engine/FolderColour.h"
 #include "engine/FolderIcon.h"
-#include "engine/IconFileWriter.h"
-#include "engine/IconImages.h"
+#include "engine/imaging/IconFileWriter.h"
+#include "engine/imaging/IconImages.h"
+#include "engine/imaging/Recolour.h"
 #include "engine/IconMessages.h"
 #include "engine/IniText.h"
 #include "runtime/DecimalText.h"

@@ -1,7 +1,7 @@
 #include "ui/main/Preview.h"
 
 #include "engine/FolderColour.h"
-#include "engine/IconFileWriter.h"
+#include "engine/imaging/IconFileWriter.h"
 #include "runtime/Twips.h"
 #include "runtime/UniqueAny.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/IconImages.h"
+#include "engine/imaging/IconImages.h"
 
 // A file this size or larger is never written: a folder's icon file stays small.
 constexpr std::size_t kIconFileLimit = 128 * 1024;

@@ -1,4 +1,4 @@
-#include "engine/IconImages.h"
+#include "engine/imaging/IconImages.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "engine/IconFileWriter.h"
+#include "engine/imaging/IconFileWriter.h"
 
 #include <windows.h>
 
