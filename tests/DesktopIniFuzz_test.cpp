@@ -1,17 +1,12 @@
 // A mutation fuzzer of Apply and Remove on the real engine and real files: desktop.ini files as
-// Windows, other programs and Tessaline leave them (tests/fuzz/seeds, and Tessaline's own output
-// made at the start), changed at the level of lines and bytes, in several encodings, with the
-// marks of the file and the folder varied, and checked against what Windows' profile reader sees,
-// modelled apart from the merge's own parser (and checked against the system's reader). The
-// properties:
-// (a) Apply x, Apply y, Remove gives the same folder, bytes and marks, as removing at once
-//     what Tessaline's lines hold (for a file without them: the file as it was);
-// (b) Remove twice is Remove once; a refusal changes nothing;
-// (c) every file Tessaline writes is one it accepts again, and shows the icon applied;
-// (d) after someone edits the applied file between two runs, neither Apply nor Remove ever brings
-//     back an icon Tessaline wrote.
-// TESSALINE_FUZZ_COUNT and TESSALINE_FUZZ_SEED set the run (scripts/fuzz makes it long);
-// TESSALINE_FUZZ_KEEP names a folder that receives each failing input as a new seed.
+// Windows, other programs and Tessaline leave them (tests/fuzz/seeds, and Tessaline's own output),
+// changed by lines and bytes, in several encodings, with the marks of the file and the folder
+// varied, against a model of Windows' profile reader (itself checked against the system's). (a)
+// Apply x, Apply y, Remove is removing Tessaline's lines at once; (b) Remove twice is Remove once,
+// a refusal changes nothing; (c) Tessaline accepts every file it writes, which shows the icon
+// applied; (d) after someone edits the applied file, no Apply or Remove brings back an icon
+// Tessaline wrote. TESSALINE_FUZZ_COUNT and _SEED set the run; _KEEP names a folder for the
+// failing inputs, as new seeds (scripts/fuzz).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -163,29 +158,15 @@ class Mutator
     // a byte, so that bytes that are no text in the code page stay as they are.
     static std::wstring Units(const std::string& bytes)
     {
-        if (bytes.compare(0, 2, "\xFF\xFE") == 0)
-            return Decoded(bytes);
-        std::wstring units;
-        for (char c : bytes)
-            units += static_cast<wchar_t>(static_cast<unsigned char>(c));
-        return units;
-    }
-
-    static std::string Bytes(const std::wstring& units, bool utf16)
-    {
-        if (utf16)
-            return "\xFF\xFE" + ToUtf16Le(units);
-        std::string bytes;
-        for (wchar_t unit : units)
-            bytes += static_cast<char>(unit);
-        return bytes;
+        const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
+        return bytes.compare(0, 2, "\xFF\xFE") == 0 ? Decoded(bytes)
+                                                    : std::wstring(at, at + bytes.size());
     }
 
     std::wstring Pooled()
     {
         const char* const endings[] = {"\r\n", "\n", "\r", ""};
-        const std::string line = std::string(kPool[Next(std::size(kPool))]) + endings[Next(4)];
-        return Units(line);
+        return Units(std::string(kPool[Next(std::size(kPool))]) + endings[Next(4)]);
     }
 
     void Mutate(Input& input)
@@ -276,7 +257,8 @@ class Mutator
         std::wstring units;
         for (const std::wstring& line : lines)
             units += line;
-        input.bytes = Bytes(units, utf16);
+        input.bytes =
+            utf16 ? "\xFF\xFE" + ToUtf16Le(units) : std::string(units.begin(), units.end());
     }
 
     std::mt19937& m_random;

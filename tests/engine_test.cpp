@@ -146,29 +146,14 @@ std::wstring MarkedFolderWithIni(const TempFolder& temp)
 }
 
 // A folder whose desktop.ini is a symbolic link to another folder's; empty where none can be
-// made. Wine's CreateSymbolicLinkW makes nothing, but Wine runs the system's ln.
+// made.
 std::wstring FolderWithLinkedIni(const TempFolder& temp)
 {
     const std::wstring link = MarkedFolderWithIni(temp) + L"\\desktop.ini";
     MoveFileW(link.c_str(), (temp.MakeFolder(L"Other") + L"\\x").c_str());
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (char* name = unixName != nullptr ? unixName(link.c_str()) : nullptr)
-    {
-        std::string command = "/bin/ln -s ../Other/x " + std::string(name);
-        HeapFree(GetProcessHeap(), 0, name);
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &process))
-            CloseHandle(process.hProcess), CloseHandle(process.hThread);
-        // Wine signals a Unix process's handle before that process ends.
-        for (int wait = 0; wait < 100 && Attributes(link) == INVALID_FILE_ATTRIBUTES; ++wait)
-            Sleep(20);
-    }
-    return Attributes(link) == INVALID_FILE_ATTRIBUTES ? std::wstring() : temp / L"Photos";
+    return RunUnix("/bin/ln -s ../Other/x \"" + UnixPath(link) + "\"", link, true)
+               ? temp / L"Photos"
+               : std::wstring();
 }
 
 // ASCII text as the bytes of an ANSI file, or of a UTF-16 LE one with its byte-order mark.
