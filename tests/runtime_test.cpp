@@ -13,6 +13,7 @@
 #include "support/TempFolder.h"
 #include "support/Windows.h"
 
+#include <cxxabi.h>
 #include <delayimp.h>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include <limits>
 #include <random>
 #include <stdexcept>
+#include <thread>
 
 namespace
 {
@@ -272,6 +274,60 @@ TEST(Forms, ForeignExceptionsAreReportedToo)
         ASSERT_EQ(host.messages.size(), 1u) << c.description;
         EXPECT_EQ(host.messages[0].text, UntrappedErrorText(c.number, c.description));
         EXPECT_EQ(host.endedWith, std::vector<UINT>{static_cast<UINT>(c.number)});
+    }
+}
+
+TEST(Exceptions, EachThreadKeepsItsOwnCaughtAndUnwindingExceptions)
+{
+    // The program's hooks allocate thrown objects and keep each thread's record of them.
+    struct Unwinding
+    {
+        int* seen;
+        ~Unwinding() { *seen = std::uncaught_exceptions(); }
+    };
+    const auto catchOwn = [](int seed, std::wstring& caught, int& unwinding, bool& fresh) {
+        fresh = abi::__cxa_current_exception_type() == nullptr;
+        try
+        {
+            Unwinding probe{&unwinding};
+            throw Error(seed, std::wstring(static_cast<size_t>(seed), L'a' + seed % 26));
+        }
+        catch (const Error& error)
+        {
+            caught = error.Description();
+        }
+    };
+    for (int seed = 1; seed < 3000; seed += 97)
+    {
+        try
+        {
+            throw Error(seed, L"outer");
+        }
+        catch (const Error&)
+        {
+            std::wstring there, here;
+            int thereUnwinding = -1, hereUnwinding = -1;
+            bool thereFresh = false, hereFresh = true;
+            std::thread other(catchOwn, seed + 1, std::ref(there), std::ref(thereUnwinding),
+                              std::ref(thereFresh));
+            catchOwn(seed, here, hereUnwinding, hereFresh);
+            other.join();
+            EXPECT_TRUE(thereFresh) << "a new thread has caught nothing";
+            EXPECT_FALSE(hereFresh);
+            EXPECT_EQ(there, std::wstring(static_cast<size_t>(seed + 1), L'a' + (seed + 1) % 26));
+            EXPECT_EQ(here, std::wstring(static_cast<size_t>(seed), L'a' + seed % 26));
+            EXPECT_EQ(thereUnwinding, 1);
+            EXPECT_EQ(hereUnwinding, 1);
+            EXPECT_EQ(std::uncaught_exceptions(), 0);
+            try
+            {
+                throw;
+            }
+            catch (const Error& again)
+            {
+                EXPECT_EQ(again.Number(), seed) << "the outer exception is still the one caught";
+            }
+        }
     }
 }
 
