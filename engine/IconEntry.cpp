@@ -1,5 +1,7 @@
 #include "engine/IconEntry.h"
 
+#include "engine/FolderColour.h"
+
 #include "runtime/DecimalText.h"
 #include "runtime/UniqueAny.h"
 
@@ -71,10 +73,29 @@ std::wstring WrittenPath(const FolderText& target, const std::wstring& path)
         return path;
     return icon.substr(folder.size() + 1);
 }
+
+// The entry of an icon Tessaline makes: its file, put into the folder, named without a path.
+IconEntry MadeEntry(const std::wstring& name, const std::string& bytes, IconProblem failure)
+{
+    IconEntry entry;
+    if (bytes.empty())
+    {
+        entry.problem = failure;
+        return entry;
+    }
+    entry.made = MadeFile{name, &bytes};
+    entry.file = name;
+    entry.index = L"0";
+    entry.resource = name + L",0";
+    return entry;
+}
 } // namespace
 
 IconEntry MakeIconEntry(const FolderText& folder, const std::wstring& iconText)
 {
+    if (COLORREF colour = 0; IconTextColour(folder, iconText, &colour))
+        return MadeEntry(ColourFileName(colour), ColouredFolderIconFile(colour),
+                         IconProblem::NoFolderIcon);
     IconEntry entry;
     const IconTextSplit split = Split(folder.Full(), iconText);
     switch (split.kind)

@@ -317,7 +317,7 @@ TEST(FolderColour, AFolderHoldsOnlyTheColourFileItsDesktopIniNames)
                 CharLowerW(&colour[0]);
             result = ApplyFolderIcon(text, colour);
             if (ColourFileName(kColours[pick]) == foreign)
-                ASSERT_EQ(result.status, IconStatus::ColourFileTaken) << step;
+                ASSERT_EQ(result.status, IconStatus::MadeFileTaken) << step;
             else
                 expected = ColourFileName(kColours[pick]);
         }
@@ -325,14 +325,14 @@ TEST(FolderColour, AFolderHoldsOnlyTheColourFileItsDesktopIniNames)
             result = ApplyFolderIcon(text, plain), expected.clear();
         else
             result = RemoveFolderIcon(text), expected.clear();
-        if (result.status != IconStatus::ColourFileTaken)
+        if (result.status != IconStatus::MadeFileTaken)
         {
             ASSERT_EQ(result.status, IconStatus::Ok) << step << " " << pick;
         }
 
         std::vector<std::wstring> found;
         WIN32_FIND_DATAW entry{};
-        HANDLE search = FindFirstFileW((folder + L"\\Tessaline-colour-*").c_str(), &entry);
+        HANDLE search = FindFirstFileW((folder + L"\\Tessaline-*").c_str(), &entry);
         for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry))
             if (foreign != entry.cFileName)
             {
@@ -422,7 +422,7 @@ TEST(FolderColour, AColourFileThatTessalineMadeIsTakenUpWithItsMarks)
         const std::wstring file = temp.WriteFile(name + L"\\" + ColourFileName(colour), bytes);
         SetFileAttributesW(file.c_str(), marks != 0 ? marks : FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status,
-                  tessalines ? IconStatus::Ok : IconStatus::ColourFileTaken)
+                  tessalines ? IconStatus::Ok : IconStatus::MadeFileTaken)
             << name;
         EXPECT_TRUE(ReadFileBytes(file) == bytes) << name << ": never replaced";
         EXPECT_EQ(Marks(file), tessalines ? kColourFileMarks : marks) << name;

@@ -473,7 +473,7 @@ TEST_F(EndToEndFolders, BatchModeColoursEachFolderWithAHiddenFileItsDesktopIniNa
     Driver colour(Driver::Batch::Output, L"/apply #d9433b Photos Other", folder.Path());
     EXPECT_EQ(colour.WaitForExit(&output), 0u) << output;
     EXPECT_EQ(output, "");
-    const std::wstring name = L"Tessaline-colour-D9433B.ico";
+    const std::wstring name = L"Tessaline-colour2-D9433B.ico";
     for (const std::wstring& coloured : {target, other})
     {
         EXPECT_EQ(ReadFileBytes(coloured + L"\\desktop.ini"), ExpectedDesktopIni(name));
@@ -537,7 +537,7 @@ TEST_F(EndToEndFolders, TheFolderMenuDoesManyFoldersInOneRunWithAtMostOneBox)
     folders.pop_back();
     for (const std::wstring& done : folders)
         EXPECT_EQ(ReadFileBytes(done + L"\\desktop.ini"),
-                  ExpectedDesktopIni(L"Tessaline-colour-3A7BD5.ico"))
+                  ExpectedDesktopIni(L"Tessaline-colour2-3A7BD5.ico"))
             << Narrow(done);
 
     // "Default" over folders whose icons others set: one box lists them.
