@@ -1,9 +1,15 @@
 #include "engine/FolderPicture.h"
 
+#include <windows.h>
+
 #include <string_view>
 
+#include "engine/FolderPath.h"
+#include "engine/StagedFile.h"
 #include "engine/imaging/IconFileWriter.h"
+#include "engine/imaging/PictureIcon.h"
 #include "runtime/AsciiText.h"
+#include "runtime/UniqueAny.h"
 
 namespace
 {
@@ -60,4 +66,120 @@ bool IsMadePictureFile(const std::string& bytes, const std::wstring& name)
     const std::string word = std::string(kRecipeWord) + digest;
     return !digest.empty() && recipe.compare(0, word.size(), word) == 0 &&
            (recipe.size() == word.size() || recipe[word.size()] == ' ');
+}
+
+namespace
+{
+// The extensions of pictures, so that one that no codec reads is said to be a picture.
+constexpr std::wstring_view kPictureExtensions[] = {L".png",  L".jpg",  L".jpeg", L".jpe", L".jfif",
+                                                    L".gif",  L".bmp",  L".dib",  L".tif", L".tiff",
+                                                    L".webp", L".heic", L".jxr",  L".wdp"};
+
+// The last picture made: its path, size and time, and what it made.
+std::wstring g_picturePath;
+WIN32_FILE_ATTRIBUTE_DATA g_pictureData{};
+PictureFile g_picture;
+std::string g_pictureFile;
+
+// FNV-1a: a changed picture gives another digest, and so another name.
+std::uint32_t Digest(std::string_view bytes)
+{
+    std::uint32_t digest = 2166136261u;
+    for (char c : bytes)
+        digest = (digest ^ static_cast<unsigned char>(c)) * 16777619u;
+    return digest;
+}
+
+// "picture", the digest and the picture's file name in UTF-8, cut to what the trailer holds at a
+// character's start.
+std::string PictureRecipe(std::uint32_t digest, const std::wstring& path)
+{
+    std::string recipe = std::string(kRecipeWord) + DigestText(digest) + " ";
+    const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()), &utf8[0],
+                            length, nullptr, nullptr);
+    recipe += utf8;
+    if (recipe.size() > kLargestRecipe)
+    {
+        size_t cut = kLargestRecipe;
+        while ((static_cast<unsigned char>(recipe[cut]) & 0xC0) == 0x80)
+            --cut;
+        recipe.resize(cut);
+    }
+    return recipe;
+}
+
+bool HasPictureExtension(const std::wstring& path)
+{
+    for (std::wstring_view extension : kPictureExtensions)
+        if (HasExtension(path, extension))
+            return true;
+    return false;
+}
+
+PictureFile Make(const std::wstring& path, const WIN32_FILE_ATTRIBUTE_DATA& data)
+{
+    PictureFile made;
+    made.picture = HasPictureExtension(path);
+    const std::uint64_t size = std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+    if (size > kLargestPictureFile)
+    {
+        made.problem = IconProblem::PictureTooLarge;
+        return made;
+    }
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    if (!file || !ReadUpTo(file.get(), static_cast<size_t>(size), bytes))
+    {
+        made.problem = IconProblem::PictureUnreadable;
+        return made;
+    }
+    const std::uint32_t digest = Digest(bytes);
+    PictureIcon icon = PictureIconFile(bytes, PictureRecipe(digest, path));
+    switch (icon.problem)
+    {
+    case PictureProblem::None:
+        made.picture = true;
+        made.name = PictureFileName(digest);
+        g_pictureFile = std::move(icon.file);
+        made.problem = g_pictureFile.empty() ? IconProblem::PictureTooLarge : IconProblem::None;
+        break;
+    case PictureProblem::NotAPicture:
+        made.problem = IconProblem::PictureUnreadable;
+        break;
+    case PictureProblem::NoPixels:
+        made.picture = true;
+        made.problem = IconProblem::PictureNoPixels;
+        break;
+    case PictureProblem::TooLarge:
+        made.picture = true;
+        made.problem = IconProblem::PictureTooLarge;
+        break;
+    }
+    return made;
+}
+} // namespace
+
+PictureFile MadePictureFile(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return PictureFile{};
+    // The same file, unchanged since: its size and time of writing are as they were.
+    if (CaselessPath(path) != g_picturePath || data.nFileSizeLow != g_pictureData.nFileSizeLow ||
+        data.nFileSizeHigh != g_pictureData.nFileSizeHigh ||
+        CompareFileTime(&data.ftLastWriteTime, &g_pictureData.ftLastWriteTime) != 0)
+    {
+        g_picture = Make(path, data);
+        g_picturePath = CaselessPath(path);
+        g_pictureData = data;
+    }
+    PictureFile made = g_picture;
+    made.bytes = made.problem == IconProblem::None ? &g_pictureFile : nullptr;
+    return made;
 }

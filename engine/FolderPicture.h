@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/FolderIcon.h"
+
+// A picture file larger than this is not read: it is no icon's picture.
+constexpr std::uint64_t kLargestPictureFile = 64 * 1024 * 1024;
+
 // The name of a picture's icon file in a folder, "Tessaline-picture-" and the digest of the
 // picture's bytes in eight hex digits: a changed picture is a new name, which the shell's icon
 // cache has never seen.
@@ -16,3 +21,18 @@ bool IsPictureFileName(const std::wstring& name);
 // Whether the bytes are the icon that Tessaline made of the picture that the name's digest gives,
 // by its recipe ("picture", the digest and the picture's file name, in UTF-8).
 bool IsMadePictureFile(const std::string& bytes, const std::wstring& name);
+
+// What a picture file makes: its icon file, or why none.
+struct PictureFile
+{
+    std::wstring name;                  // the made file's name in a folder
+    const std::string* bytes = nullptr; // the .ico file; none where the picture gives none
+    IconProblem problem = IconProblem::None;
+    bool picture = false; // whether the file is a picture at all (some codec reads it, or its
+                          // extension says so)
+};
+
+// The icon made of the picture file at path (full), or why it gives none. The last picture's file
+// is kept, so that many folders with one picture cost one icon, and made again when the picture
+// changes meanwhile.
+PictureFile MadePictureFile(const std::wstring& path);

@@ -1,5 +1,7 @@
 #include "engine/IconMessages.h"
 
+#include "engine/FolderPicture.h"
+#include "engine/imaging/PictureDecode.h"
 #include "runtime/DecimalText.h"
 
 namespace
@@ -125,7 +127,9 @@ IconMessage IconRefusalMessage(const IconResult& result)
         text = L"The picture " + quoted + L" has no pixels to make an icon of.";
         break;
     case IconProblem::PictureTooLarge:
-        text = L"The picture " + quoted + L" is larger than Tessaline takes.";
+        text = L"The picture " + quoted + L" is larger than Tessaline takes: up to " +
+               DecimalText(kLargestPicture / 1000000) + L" million pixels and " +
+               DecimalText(kLargestPictureFile >> 20) + L" MB.";
         break;
     case IconProblem::NoSuchResource:
     case IconProblem::None:

@@ -96,10 +96,15 @@ struct PngEncoder
     }
 };
 
+// Printable ASCII, or the bytes of UTF-8's other characters (a picture's file name): no control
+// characters.
 bool IsRecipe(std::string_view recipe)
 {
-    return !recipe.empty() && recipe.size() <= 0xFF &&
-           std::all_of(recipe.begin(), recipe.end(), [](char c) { return c >= ' ' && c <= '~'; });
+    return !recipe.empty() && recipe.size() <= kLargestRecipe &&
+           std::all_of(recipe.begin(), recipe.end(), [](char c) {
+               const unsigned char byte = static_cast<unsigned char>(c);
+               return byte >= ' ' && byte != 0x7F;
+           });
 }
 } // namespace
 
