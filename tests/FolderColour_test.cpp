@@ -24,6 +24,7 @@
 #include "engine/IniText.h"
 #include "runtime/DecimalText.h"
 #include "runtime/UniqueAny.h"
+#include "support/IconFile.h"
 #include "support/IconLibrary.h"
 #include "support/TempFolder.h"
 
@@ -292,19 +293,6 @@ TEST(FolderColour, AnIconIsFoundByIndexAndByResourceId)
         }
 }
 
-// A small picture, every pixel of one colour: another colour is another picture.
-std::string BmpPicture(COLORREF colour)
-{
-    const int side = 8;
-    BITMAPFILEHEADER file{0x4D42, 54 + side * side * 3, 0, 0, 54};
-    BITMAPINFOHEADER info{sizeof info, side, side, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    for (int i = 0; i < side * side; ++i)
-        bytes += {char(GetBValue(colour)), char(GetGValue(colour)), char(GetRValue(colour))};
-    return bytes;
-}
-
 std::wstring IconResource(const std::wstring& folder)
 {
     wchar_t named[MAX_PATH] = {};
@@ -325,7 +313,7 @@ TEST(FolderColour, AFolderHoldsOnlyTheMadeFileItsDesktopIniNames)
     const FolderText text = FolderText::FromOutside(folder);
     const std::wstring plain = temp.WriteFile(L"plain.ico", ColouredFolderIconFile(kColours[0]));
     const std::wstring picture = temp / L"photo.bmp";
-    const std::wstring taken = temp.WriteFile(L"taken.bmp", BmpPicture(RGB(1, 2, 3)));
+    const std::wstring taken = temp.WriteFile(L"taken.bmp", SolidBmpFile(RGB(1, 2, 3)));
     const FolderText elsewhere = FolderText::FromOutside(temp.MakeFolder(L"Elsewhere"));
     ASSERT_EQ(ApplyFolderIcon(elsewhere, taken).status, IconStatus::Ok);
     const std::wstring foreign[] = {ColourFileName(kColours[5]),
@@ -336,7 +324,7 @@ TEST(FolderColour, AFolderHoldsOnlyTheMadeFileItsDesktopIniNames)
     temp.WriteFile(L"Coloured\\notes.txt", "mine");
     std::wstring expected; // the made file that the folder should hold
     std::map<std::string, std::wstring> pictureNames;
-    std::string pictureBytes = BmpPicture(RGB(9, 9, 9));
+    std::string pictureBytes = SolidBmpFile(RGB(9, 9, 9));
     unsigned seed = 7;
     for (int step = 0; step < 90; ++step)
     {
@@ -388,7 +376,7 @@ TEST(FolderColour, AFolderHoldsOnlyTheMadeFileItsDesktopIniNames)
         {
             // The picture as it is, or edited since; named with its index or without.
             if (other == 3)
-                pictureBytes = BmpPicture(RGB(step, 255 - step, 7));
+                pictureBytes = SolidBmpFile(RGB(step, 255 - step, 7));
             SetFileAttributesW(picture.c_str(), FILE_ATTRIBUTE_NORMAL);
             temp.WriteFile(L"photo.bmp", pictureBytes);
             result = ApplyFolderIcon(text, step % 2 ? picture + L",0" : picture);
