@@ -633,4 +633,17 @@ TEST(FolderColour, AnotherFoldersColourFileGivesThisFolderItsOwn)
     EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
     for (const std::wstring& other : others)
         EXPECT_TRUE(ReadFileBytes(other) == ColouredFolderIconFile(RGB(0xFF, 0x00, 0x00))) << other;
+
+    // So for a picture's file: c gets a copy of a's, which stays when a's icon changes.
+    const std::wstring photo = temp.WriteFile(L"photo.bmp", SolidBmpFile(RGB(0, 0, 255)));
+    ASSERT_EQ(ApplyFolderIcon(FolderText::FromOutside(a), photo).status, IconStatus::Ok);
+    const std::wstring picture = IconResource(a).substr(0, 30);
+    const std::string made = ReadFileBytes(a + L"\\" + picture);
+    const std::wstring c = temp.MakeFolder(L"c");
+    ASSERT_EQ(ApplyFolderIcon(FolderText::FromOutside(c), a + L"\\" + picture).status,
+              IconStatus::Ok);
+    EXPECT_EQ(IconResource(c), picture + L",0");
+    ASSERT_EQ(ApplyFolderIcon(FolderText::FromOutside(a), L"#00FF00").status, IconStatus::Ok);
+    EXPECT_FALSE(Exists(a + L"\\" + picture));
+    EXPECT_TRUE(!made.empty() && ReadFileBytes(c + L"\\" + picture) == made);
 }
