@@ -75,9 +75,9 @@ constexpr std::wstring_view kPictureExtensions[] = {L".png",  L".jpg",  L".jpeg"
                                                     L".gif",  L".bmp",  L".dib",  L".tif", L".tiff",
                                                     L".webp", L".heic", L".jxr",  L".wdp"};
 
-// The last picture made: its path, size and time, and what it made.
+// The last picture made: its path, size and time of writing, and what it made.
 std::wstring g_picturePath;
-WIN32_FILE_ATTRIBUTE_DATA g_pictureData{};
+BY_HANDLE_FILE_INFORMATION g_pictureData{};
 PictureFile g_picture;
 std::string g_pictureFile;
 
@@ -121,7 +121,7 @@ bool HasPictureExtension(const std::wstring& path)
     return false;
 }
 
-PictureFile Make(const std::wstring& path, const WIN32_FILE_ATTRIBUTE_DATA& data)
+PictureFile Make(const std::wstring& path, HANDLE file, const BY_HANDLE_FILE_INFORMATION& data)
 {
     PictureFile made;
     made.picture = HasPictureExtension(path);
@@ -131,10 +131,8 @@ PictureFile Make(const std::wstring& path, const WIN32_FILE_ATTRIBUTE_DATA& data
         made.problem = IconProblem::PictureTooLarge;
         return made;
     }
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
     std::string bytes;
-    if (!file || !ReadUpTo(file.get(), static_cast<size_t>(size), bytes))
+    if (!ReadUpTo(file, static_cast<size_t>(size), bytes))
     {
         made.problem = IconProblem::PictureUnreadable;
         return made;
@@ -167,15 +165,18 @@ PictureFile Make(const std::wstring& path, const WIN32_FILE_ATTRIBUTE_DATA& data
 
 PictureFile MadePictureFile(const std::wstring& path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION data{};
+    if (!file || !GetFileInformationByHandle(file.get(), &data))
         return PictureFile{};
     // The same file, unchanged since: its size and time of writing are as they were.
     if (CaselessPath(path) != g_picturePath || data.nFileSizeLow != g_pictureData.nFileSizeLow ||
         data.nFileSizeHigh != g_pictureData.nFileSizeHigh ||
-        CompareFileTime(&data.ftLastWriteTime, &g_pictureData.ftLastWriteTime) != 0)
+        data.ftLastWriteTime.dwLowDateTime != g_pictureData.ftLastWriteTime.dwLowDateTime ||
+        data.ftLastWriteTime.dwHighDateTime != g_pictureData.ftLastWriteTime.dwHighDateTime)
     {
-        g_picture = Make(path, data);
+        g_picture = Make(path, file.get(), data);
         g_picturePath = CaselessPath(path);
         g_pictureData = data;
     }

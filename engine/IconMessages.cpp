@@ -128,8 +128,9 @@ IconMessage IconRefusalMessage(const IconResult& result)
         break;
     case IconProblem::PictureTooLarge:
         text = L"The picture " + quoted + L" is larger than Tessaline takes: up to " +
-               DecimalText(kLargestPicture / 1000000) + L" million pixels and " +
-               DecimalText(kLargestPictureFile >> 20) + L" MB.";
+               DecimalText(static_cast<unsigned>(kLargestPicture / 1000000)) +
+               L" million pixels and " +
+               DecimalText(static_cast<unsigned>(kLargestPictureFile >> 20)) + L" MB.";
         break;
     case IconProblem::NoSuchResource:
     case IconProblem::None:

@@ -312,7 +312,7 @@ TEST(FolderColour, AFolderHoldsOnlyTheMadeFileItsDesktopIniNames)
     const std::wstring folder = temp.MakeFolder(L"Coloured");
     const FolderText text = FolderText::FromOutside(folder);
     const std::wstring plain = temp.WriteFile(L"plain.ico", ColouredFolderIconFile(kColours[0]));
-    const std::wstring picture = temp / L"photo.bmp";
+    const std::wstring picture = temp / L"\u0444\u043e\u0442\u043e.bmp"; // "photo" in Russian
     const std::wstring taken = temp.WriteFile(L"taken.bmp", SolidBmpFile(RGB(1, 2, 3)));
     const FolderText elsewhere = FolderText::FromOutside(temp.MakeFolder(L"Elsewhere"));
     ASSERT_EQ(ApplyFolderIcon(elsewhere, taken).status, IconStatus::Ok);
@@ -378,7 +378,7 @@ TEST(FolderColour, AFolderHoldsOnlyTheMadeFileItsDesktopIniNames)
             if (other == 3)
                 pictureBytes = SolidBmpFile(RGB(step, 255 - step, 7));
             SetFileAttributesW(picture.c_str(), FILE_ATTRIBUTE_NORMAL);
-            temp.WriteFile(L"photo.bmp", pictureBytes);
+            temp.WriteFile(picture.substr(temp.Path().size() + 1), pictureBytes);
             result = ApplyFolderIcon(text, step % 2 ? picture + L",0" : picture);
             expected = IconResource(folder).substr(0, 30);
             ASSERT_TRUE(IsPictureFileName(expected)) << step;
@@ -386,9 +386,13 @@ TEST(FolderColour, AFolderHoldsOnlyTheMadeFileItsDesktopIniNames)
             ASSERT_EQ(known->second, expected) << step << ": one picture, one name";
             for (const auto& [bytes, name] : pictureNames)
                 ASSERT_TRUE(bytes == pictureBytes || name != expected) << step;
-            // The picture isn't needed afterwards: the folder's own file holds the icon.
+            // The picture isn't needed afterwards: the folder's own file holds the icon, and its
+            // recipe says what it was made of.
             EXPECT_EQ(ExtractIconExW((folder + L"\\" + expected).c_str(), -1, nullptr, nullptr, 0),
                       1u);
+            EXPECT_EQ(ReadMadeIcon(ReadFileBytes(folder + L"\\" + expected)).recipe,
+                      "picture " + std::string(expected.begin() + 18, expected.begin() + 26) +
+                          " \xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.bmp");
         }
         if (result.status != IconStatus::MadeFileTaken)
         {
