@@ -71,14 +71,14 @@ bool IsMadePictureFile(const std::string& bytes, const std::wstring& name)
 namespace
 {
 // The extensions of pictures, so that one that no codec reads is said to be a picture.
-constexpr std::wstring_view kPictureExtensions[] = {L".png",  L".jpg",  L".jpeg", L".jpe", L".jfif",
-                                                    L".gif",  L".bmp",  L".dib",  L".tif", L".tiff",
-                                                    L".webp", L".heic", L".jxr",  L".wdp"};
+constexpr std::wstring_view kPictureExtensions[] = {L".png", L".jpg",  L".jpeg", L".gif", L".bmp",
+                                                    L".tif", L".tiff", L".webp", L".heic"};
 
 // The last picture made: its path, size and time of writing, and what it made.
 std::wstring g_picturePath;
 BY_HANDLE_FILE_INFORMATION g_pictureData{};
 PictureFile g_picture;
+const PictureFile kNoPicture{};
 std::string g_pictureFile;
 
 // FNV-1a: a changed picture gives another digest, and so another name.
@@ -143,9 +143,11 @@ PictureFile Make(const std::wstring& path, HANDLE file, const BY_HANDLE_FILE_INF
     {
     case PictureProblem::None:
         made.picture = true;
-        made.name = PictureFileName(digest);
+        made.digest = digest;
         g_pictureFile = std::move(icon.file);
-        made.problem = g_pictureFile.empty() ? IconProblem::PictureTooLarge : IconProblem::None;
+        made.bytes = &g_pictureFile;
+        if (g_pictureFile.empty())
+            made.problem = IconProblem::PictureTooLarge, made.bytes = nullptr;
         break;
     case PictureProblem::NotAPicture:
         made.problem = IconProblem::PictureUnreadable;
@@ -163,13 +165,13 @@ PictureFile Make(const std::wstring& path, HANDLE file, const BY_HANDLE_FILE_INF
 }
 } // namespace
 
-PictureFile MadePictureFile(const std::wstring& path)
+const PictureFile& MadePictureFile(const std::wstring& path)
 {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
     BY_HANDLE_FILE_INFORMATION data{};
     if (!file || !GetFileInformationByHandle(file.get(), &data))
-        return PictureFile{};
+        return kNoPicture;
     // The same file, unchanged since: its size and time of writing are as they were.
     if (CaselessPath(path) != g_picturePath || data.nFileSizeLow != g_pictureData.nFileSizeLow ||
         data.nFileSizeHigh != g_pictureData.nFileSizeHigh ||
@@ -180,7 +182,5 @@ PictureFile MadePictureFile(const std::wstring& path)
         g_picturePath = CaselessPath(path);
         g_pictureData = data;
     }
-    PictureFile made = g_picture;
-    made.bytes = made.problem == IconProblem::None ? &g_pictureFile : nullptr;
-    return made;
+    return g_picture;
 }

@@ -25,7 +25,7 @@ bool IsMadePictureFile(const std::string& bytes, const std::wstring& name);
 // What a picture file makes: its icon file, or why none.
 struct PictureFile
 {
-    std::wstring name;                  // the made file's name in a folder
+    std::uint32_t digest = 0;           // of the picture's bytes, for the made file's name
     const std::string* bytes = nullptr; // the .ico file; none where the picture gives none
     IconProblem problem = IconProblem::None;
     bool picture = false; // whether the file is a picture at all (some codec reads it, or its
@@ -35,4 +35,4 @@ struct PictureFile
 // The icon made of the picture file at path (full), or why it gives none. The last picture's file
 // is kept, so that many folders with one picture cost one icon, and made again when the picture
 // changes meanwhile.
-PictureFile MadePictureFile(const std::wstring& path);
+const PictureFile& MadePictureFile(const std::wstring& path);

@@ -115,7 +115,7 @@ std::string g_copiedFile;
 // The entry of the picture at path, where it is a picture: its icon made, or why it can't be.
 bool PictureEntry(const std::wstring& path, int index, IconEntry* entry)
 {
-    const PictureFile picture = MadePictureFile(path);
+    const PictureFile& picture = MadePictureFile(path);
     if (!picture.picture)
         return false;
     if (picture.problem != IconProblem::None)
@@ -123,7 +123,7 @@ bool PictureEntry(const std::wstring& path, int index, IconEntry* entry)
     else if (index != 0) // one image, as one icon
         entry->problem = IconProblem::IndexPastEnd, entry->iconCount = 1;
     else
-        *entry = MadeEntry(picture.name, *picture.bytes, IconProblem::None);
+        *entry = MadeEntry(PictureFileName(picture.digest), *picture.bytes, IconProblem::None);
     return true;
 }
 
