@@ -613,7 +613,7 @@ TEST(FolderColour, AFolderTooDeepForTheColourFilesNameIsRefusedUntouched)
 
 TEST(FolderColour, AnotherFoldersColourFileGivesThisFolderItsOwn)
 {
-    // "/apply C:\a\Tessaline-colour-FF0000.ico C:\b": b gets a colour file of its own, named
+    // "/apply C:\a\Tessaline-colour2-FF0000.ico C:\b": b gets a colour file of its own, named
     // without a path, and keeps it when a's colour changes, however the path is spelt.
     TempFolder temp;
     const std::wstring a = temp.MakeFolder(L"a");
