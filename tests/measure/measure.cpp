@@ -1,6 +1,7 @@
 // Figures to compare between runs, one a line with its unit. Not a test: nothing here fails on
 // a slow machine. Run by scripts/measure under Wine.
 
+#include "engine/ComApartment.h"
 #include "engine/DesktopIniMerge.h"
 #include "engine/FolderIcon.h"
 #include "engine/IconEntry.h"
@@ -17,9 +18,6 @@
 #include "ui/main/frmMain.h"
 
 #include <windows.h>
-
-#include <shellapi.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -386,22 +384,17 @@ void MergeFigures()
     }
 }
 
-// A photo's stand-in as a JPEG: gradients and noise.
-std::string PhotoJpeg(int width, int height)
-{
-    Picture photo{width, height, std::vector<std::uint32_t>(std::size_t(width) * height)};
-    for (std::size_t i = 0, noise = 1; i < photo.pixels.size(); ++i, noise = noise * 69069 + 1)
-        photo.pixels[i] = 0xFF000000 | (i % width * 255 / width) << 16 |
-                          (i / width * 255 / height) << 8 | (noise >> 24 & 0x3F);
-    return EncodePicture(GUID_ContainerFormatJpeg, GUID_WICPixelFormat24bppBGR, {photo});
-}
-
-// A 12-megapixel photo's icon against decoding the photo alone (its frame's pixels as the decoder
-// gives them), and the peak working set of a process that makes an icon of a large picture.
+// A 12-megapixel photo (gradients and noise) made into an icon, against decoding it alone: its
+// frame's pixels as the decoder gives them.
 void PictureFigures()
 {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const std::string photo = PhotoJpeg(4000, 3000);
+    ApartmentScope apartment;
+    Picture photo{4000, 3000, std::vector<std::uint32_t>(4000 * 3000)};
+    for (std::size_t i = 0, noise = 1; i < photo.pixels.size(); ++i, noise = noise * 69069 + 1)
+        photo.pixels[i] = 0xFF000000 | (i % 4000 * 255 / 4000) << 16 |
+                          (i / 4000 * 255 / 3000) << 8 | (noise >> 24 & 0x3F);
+    const std::string jpeg =
+        EncodePicture(GUID_ContainerFormatJpeg, GUID_WICPixelFormat24bppBGR, {photo});
     std::vector<double> decode, icon;
     for (int i = 0; i < 3; ++i)
     {
@@ -409,75 +402,33 @@ void PictureFigures()
         Com<IWICStream> stream;
         Com<IWICBitmapDecoder> decoder;
         Com<IWICBitmapFrameDecode> frame;
-        std::vector<BYTE> pixels(std::size_t(4000) * 3000 * 3);
         double start = Now();
         CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                          IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.p));
         factory.p->CreateStream(&stream.p);
-        stream.p->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(photo.data())),
-                                       DWORD(photo.size()));
+        stream.p->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(jpeg.data())),
+                                       DWORD(jpeg.size()));
         factory.p->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
                                            &decoder.p);
         decoder.p->GetFrame(0, &frame.p);
-        frame.p->CopyPixels(nullptr, 4000 * 3, UINT(pixels.size()), pixels.data());
+        frame.p->CopyPixels(nullptr, 4000 * 3, 4000 * 3000 * 3,
+                            reinterpret_cast<BYTE*>(photo.pixels.data()));
         decode.push_back(Now() - start);
         start = Now();
-        PictureIconFile(photo, "photo.jpg");
+        PictureIconFile(jpeg, "photo.jpg");
         icon.push_back(Now() - start);
     }
-    std::printf("picture: a 12-megapixel JPEG decoded alone: %.0f ms\n", Median(decode));
-    std::printf("picture: the same made into an icon: %.0f ms, %.2f times decoding it\n",
+    std::printf("12-megapixel JPEG decoded alone: %.0f ms\n", Median(decode));
+    std::printf("12-megapixel JPEG made into an icon: %.0f ms (%.2f times decoding it)\n",
                 Median(icon), Median(icon) / Median(decode));
-    TempFolder folder;
-    const BITMAPFILEHEADER file{0x4D42, 54, 0, 0, 54};
-    const BITMAPINFOHEADER info{sizeof info, 20000, 20000, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const std::wstring pictures[] = {
-        folder.WriteFile(L"12-megapixels.jpg", photo),
-        folder.WriteFile(L"48-megapixels.jpg", PhotoJpeg(8000, 6000)),
-        folder.WriteFile(L"20000x20000.bmp",
-                         std::string(reinterpret_cast<const char*>(&file), sizeof file) +
-                             std::string(reinterpret_cast<const char*>(&info), sizeof info))};
-    CoUninitialize();
-    const char* problems[] = {"made", "not a picture", "no pixels", "too large"};
-    for (const std::wstring& picture : pictures)
-    {
-        std::wstring command = L"measure.exe picture \"" + picture + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        DWORD code = 0;
-        if (CreateProcessW(Beside(L"measure.exe").c_str(), &command[0], nullptr, nullptr, FALSE, 0,
-                           nullptr, nullptr, &startup, &process))
-            WaitForSingleObject(process.hProcess, INFINITE),
-                GetExitCodeProcess(process.hProcess, &code), CloseHandle(process.hThread),
-                CloseHandle(process.hProcess);
-        std::printf("picture: %s %s, peak working set of its process %lu MB\n",
-                    Narrow(picture.substr(picture.rfind(L'\\') + 1)).c_str(), problems[code % 4],
-                    code / 4);
-    }
-}
-
-// measure picture FILE: makes its icon, and ends with the peak working set in MB × 4 plus the
-// problem.
-int PictureProcess(const wchar_t* picture)
-{
-    const PictureIcon icon = PictureIconFile(ReadFileBytes(picture), "picture");
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return int(counters.PeakWorkingSetSize >> 20) * 4 + int(icon.problem);
 }
 
 int main()
 {
-    int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (count == 3)
-        return PictureProcess(arguments[2]);
-    PictureFigures();
     StartUpFigures();
     ApplyFigures();
     MergeFigures();
     ResourceFigures();
+    PictureFigures();
     return 0;
 }

@@ -6,8 +6,8 @@
 #include <objbase.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,8 +23,9 @@ template <typename Interface> struct Com
     ~Com() { p != nullptr ? p->Release() : 0; }
 };
 
-// The frames in that container and pixel format: BGRA, BGR, grey or a palette of 8 bits, RGBA
-// of 16 bits, or CMYK inverted as Adobe's JPEGs hold it. Empty where the encoder refuses them.
+// The frames in that container and pixel format; empty where the encoder refuses them. Grey and
+// a palette are written as bytes (Wine's converter to them changes the colours); other formats
+// through the encoder's own conversion from BGRA.
 inline std::string EncodePicture(const GUID& container, const GUID& format,
                                  const std::vector<Picture>& frames)
 {
@@ -37,59 +38,40 @@ inline std::string EncodePicture(const GUID& container, const GUID& format,
         SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream.p)) &&
         SUCCEEDED(factory.p->CreateEncoder(container, nullptr, &encoder.p)) &&
         SUCCEEDED(encoder.p->Initialize(stream.p, WICBitmapEncoderNoCache));
+    const bool grey = format == GUID_WICPixelFormat8bppGray;
     const bool indexed = format == GUID_WICPixelFormat8bppIndexed;
-    const bool cmyk = format == GUID_WICPixelFormat32bppCMYK;
-    const int bytes = indexed || format == GUID_WICPixelFormat8bppGray ? 1
-                      : format == GUID_WICPixelFormat24bppBGR          ? 3
-                      : format == GUID_WICPixelFormat64bppRGBA         ? 8
-                                                                       : 4;
-    for (const Picture& picture : frames)
+    for (Picture picture : frames)
     {
-        const UINT stride = (picture.width * bytes + 3) / 4 * 4;
-        std::vector<BYTE> rows(stride * picture.height);
+        std::vector<BYTE> bytes(picture.pixels.size());
         std::vector<WICColor> palette;
-        for (int i = 0; i < picture.width * picture.height; ++i)
+        for (std::size_t i = 0; i < bytes.size(); ++i)
         {
-            const std::uint32_t p = picture.pixels[i];
-            const BYTE b = BYTE(p), g = BYTE(p >> 8), r = BYTE(p >> 16), a = BYTE(p >> 24);
-            std::size_t index = 0;
-            while (indexed && index < palette.size() && palette[index] != p)
-                ++index;
-            if (indexed && index == palette.size())
-                palette.push_back(p);
-            const BYTE pixel[8] = {indexed      ? BYTE(index)
-                                   : bytes == 8 ? r
-                                   : cmyk       ? r
-                                                : b,
-                                   bytes == 8 ? r : g,
-                                   bytes == 8 ? g
-                                   : cmyk     ? b
-                                              : r,
-                                   bytes == 8 ? g
-                                   : cmyk     ? BYTE(255)
-                                              : a,
-                                   b,
-                                   b,
-                                   a,
-                                   a};
-            std::memcpy(&rows[i / picture.width * stride + i % picture.width * bytes], pixel,
-                        bytes);
+            const auto at = std::find(palette.begin(), palette.end(), picture.pixels[i]);
+            bytes[i] = grey ? BYTE(picture.pixels[i]) : BYTE(at - palette.begin());
+            if (at == palette.end())
+                palette.push_back(picture.pixels[i]);
         }
+        const UINT width = picture.width, height = picture.height;
         Com<IWICBitmapFrameEncode> frame;
         Com<IPropertyBag2> options;
         Com<IWICPalette> colours;
+        Com<IWICBitmap> source;
         WICPixelFormatGUID taken = format;
-        written = written && SUCCEEDED(encoder.p->CreateNewFrame(&frame.p, &options.p)) &&
-                  SUCCEEDED(frame.p->Initialize(options.p)) &&
-                  SUCCEEDED(frame.p->SetSize(picture.width, picture.height)) &&
-                  SUCCEEDED(frame.p->SetPixelFormat(&taken)) && taken == format &&
-                  (!indexed ||
-                   (SUCCEEDED(factory.p->CreatePalette(&colours.p)) &&
-                    SUCCEEDED(colours.p->InitializeCustom(palette.data(), UINT(palette.size()))) &&
-                    SUCCEEDED(frame.p->SetPalette(colours.p)))) &&
-                  SUCCEEDED(frame.p->WritePixels(picture.height, stride, UINT(rows.size()),
-                                                 rows.data())) &&
-                  SUCCEEDED(frame.p->Commit());
+        written =
+            written && SUCCEEDED(encoder.p->CreateNewFrame(&frame.p, &options.p)) &&
+            SUCCEEDED(frame.p->Initialize(options.p)) &&
+            SUCCEEDED(frame.p->SetSize(width, height)) &&
+            SUCCEEDED(frame.p->SetPixelFormat(&taken)) && taken == format &&
+            (!indexed || (SUCCEEDED(factory.p->CreatePalette(&colours.p)) &&
+                          SUCCEEDED(colours.p->InitializeCustom(palette.data(), palette.size())) &&
+                          SUCCEEDED(frame.p->SetPalette(colours.p)))) &&
+            (grey || indexed
+                 ? SUCCEEDED(frame.p->WritePixels(height, width, bytes.size(), bytes.data()))
+                 : SUCCEEDED(factory.p->CreateBitmapFromMemory(
+                       width, height, GUID_WICPixelFormat32bppBGRA, width * 4, width * height * 4,
+                       reinterpret_cast<BYTE*>(picture.pixels.data()), &source.p)) &&
+                       SUCCEEDED(frame.p->WriteSource(source.p, nullptr))) &&
+            SUCCEEDED(frame.p->Commit());
     }
     HGLOBAL memory = nullptr;
     STATSTG status{};
