@@ -5,8 +5,6 @@
 #include <objbase.h>
 #include <wincodec.h>
 
-#include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "runtime/UniqueAny.h"
@@ -18,81 +16,64 @@ constexpr GUID kImagingFactory = {
     0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
 constexpr GUID kBgra32 = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
-constexpr std::size_t kStripBytes = 1 << 20;
+constexpr UINT kStripPixels = 1 << 18;
 // Longer sides are refused too: a block of the reduction then sums in 32 bits.
 constexpr UINT kLongestSide = 65535;
 
-// Averages rows of straight BGRA pixels into blocks of factor × factor, premultiplied.
-class Reducer
-{
-  public:
-    Reducer(UINT width, UINT height)
-        : m_width(static_cast<int>(width)), m_height(static_cast<int>(height))
-    {
-        const int side = m_width > m_height ? m_width : m_height;
-        m_factor = side / kReadSide > 1 ? side / kReadSide : 1;
-        m_image.width = (m_width + m_factor - 1) / m_factor;
-        m_image.height = (m_height + m_factor - 1) / m_factor;
-        m_image.channels.resize(static_cast<std::size_t>(m_image.width) * m_image.height * 4);
-        m_sums.resize(static_cast<std::size_t>(m_image.width) * 4);
-    }
+// Copies the rows into pixels as straight BGRA, stride bytes apart.
+using ReadRows = bool (*)(void* source, const WICRect& rows, BYTE* pixels);
 
-    void AddRow(const BYTE* bgra)
-    {
-        for (int x = 0; x < m_width; ++x, bgra += 4)
-        {
-            std::uint32_t* sum = &m_sums[static_cast<std::size_t>(x / m_factor) * 4];
-            const std::uint32_t alpha = bgra[3];
-            for (int c = 0; c < 3; ++c)
-                sum[c] += bgra[c] * alpha;
-            sum[3] += alpha * 255;
-        }
-        const int blockRow = m_row % m_factor;
-        if (++m_row < m_height && blockRow + 1 < m_factor)
-            return;
-        std::uint16_t* out =
-            &m_image.channels[static_cast<std::size_t>((m_row - 1) / m_factor) * m_image.width * 4];
-        for (int x = 0; x < m_image.width; ++x)
-        {
-            const int across =
-                m_width - x * m_factor < m_factor ? m_width - x * m_factor : m_factor;
-            const std::uint32_t count = static_cast<std::uint32_t>(across) * (blockRow + 1);
-            for (int c = 0; c < 4; ++c)
-                out[x * 4 + c] =
-                    static_cast<std::uint16_t>((m_sums[x * 4 + c] + count / 2) / count);
-        }
-        std::fill(m_sums.begin(), m_sums.end(), 0);
-    }
-
-    PremultipliedImage Take() { return std::move(m_image); }
-
-  private:
-    int m_width, m_height, m_factor = 1, m_row = 0;
-    PremultipliedImage m_image;
-    std::vector<std::uint32_t> m_sums;
-};
-
-// Reads the picture's rows through read(top, count, pixels, stride), a strip at a time.
-template <typename ReadRows> DecodedPicture ReadInStrips(UINT width, UINT height, ReadRows read)
+// Reads the picture a strip of rows at a time, and averages blocks of factor × factor pixels,
+// premultiplied, as they come.
+DecodedPicture ReadInStrips(UINT width, UINT height, ReadRows read, void* source)
 {
     if (width == 0 || height == 0)
         return {PictureProblem::NoPixels, {}};
     if (std::uint64_t{width} * height > kLargestPicture || width > kLongestSide ||
         height > kLongestSide)
         return {PictureProblem::TooLarge, {}};
-    const UINT stride = width * 4;
-    const UINT rows = kStripBytes / stride > 1 ? static_cast<UINT>(kStripBytes / stride) : 1;
-    std::vector<BYTE> strip(static_cast<std::size_t>(stride) * rows);
-    Reducer reducer(width, height);
-    for (UINT top = 0; top < height; top += rows)
+    const int w = static_cast<int>(width), h = static_cast<int>(height);
+    const int factor = (w > h ? w : h) / kReadSide > 1 ? (w > h ? w : h) / kReadSide : 1;
+    const int reducedWidth = (w + factor - 1) / factor, reducedHeight = (h + factor - 1) / factor;
+    DecodedPicture decoded{
+        PictureProblem::None,
+        {reducedWidth, reducedHeight,
+         std::vector<std::int32_t>(static_cast<std::size_t>(reducedWidth) * reducedHeight * 4)}};
+    PremultipliedImage& image = decoded.image;
+    const int rows = kStripPixels / width > 1 ? static_cast<int>(kStripPixels / width) : 1;
+    std::vector<std::uint32_t> strip(static_cast<std::size_t>(width) * rows);
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(image.width) * 4);
+    for (int top = 0; top < h; top += rows)
     {
-        const UINT count = height - top < rows ? height - top : rows;
-        if (!read(top, count, strip.data(), stride))
+        const int count = h - top < rows ? h - top : rows;
+        if (!read(source, WICRect{0, top, w, count}, reinterpret_cast<BYTE*>(strip.data())))
             return {PictureProblem::NotAPicture, {}};
-        for (UINT row = 0; row < count; ++row)
-            reducer.AddRow(&strip[static_cast<std::size_t>(row) * stride]);
+        for (int y = top; y < top + count; ++y)
+        {
+            const std::uint32_t* pixel = &strip[static_cast<std::size_t>(y - top) * width];
+            for (int x = 0; x < w; ++x, ++pixel)
+            {
+                std::uint32_t* sum = &sums[static_cast<std::size_t>(x / factor) * 4];
+                const std::uint32_t alpha = *pixel >> 24;
+                for (int c = 0; c < 3; ++c)
+                    sum[c] += (*pixel >> (8 * c) & 0xFF) * alpha;
+                sum[3] += alpha * 255;
+            }
+            const int blockRows = y % factor + 1;
+            if (blockRows < factor && y + 1 < h)
+                continue;
+            std::int32_t* out =
+                &image.channels[static_cast<std::size_t>(y / factor) * image.width * 4];
+            for (int i = 0; i < image.width * 4; ++i)
+            {
+                const int across = w - i / 4 * factor < factor ? w - i / 4 * factor : factor;
+                const std::uint32_t pixels = static_cast<std::uint32_t>(across * blockRows);
+                out[i] = static_cast<std::int32_t>((sums[i] + pixels / 2) / pixels);
+                sums[i] = 0;
+            }
+        }
     }
-    return {PictureProblem::None, reducer.Take()};
+    return decoded;
 }
 
 template <typename Interface> struct Released
@@ -106,9 +87,25 @@ template <typename Interface> struct Released
         if (object != nullptr)
             object->Release();
     }
-    Interface** operator&() { return &object; }
-    Interface* operator->() const { return object; }
 };
+
+// A stream of the picture's own, which the decoder may read while it lives.
+bool MemoryStream(std::string_view picture, Released<IStream>& stream)
+{
+    const LARGE_INTEGER start{};
+    return picture.size() <= MAXDWORD &&
+           SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream.object)) &&
+           SUCCEEDED(
+               stream.object->Write(picture.data(), static_cast<ULONG>(picture.size()), nullptr)) &&
+           SUCCEEDED(stream.object->Seek(start, STREAM_SEEK_SET, nullptr));
+}
+
+bool CopyConverted(void* converter, const WICRect& rows, BYTE* pixels)
+{
+    const UINT stride = static_cast<UINT>(rows.Width) * 4;
+    return SUCCEEDED(static_cast<IWICFormatConverter*>(converter)->CopyPixels(
+        &rows, stride, stride * rows.Height, pixels));
+}
 
 // The Imaging Component's first frame (an animated GIF's first picture), converted to BGRA
 // whatever it holds (a palette, grey, 16 bits a channel, CMYK). False where there is no factory.
@@ -116,30 +113,24 @@ bool DecodeWithImagingComponent(std::string_view picture, DecodedPicture& decode
 {
     Released<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                __uuidof(IWICImagingFactory), reinterpret_cast<void**>(&factory))))
+                                __uuidof(IWICImagingFactory),
+                                reinterpret_cast<void**>(&factory.object))))
         return false;
-    Released<IWICStream> stream;
+    Released<IStream> stream;
     Released<IWICBitmapDecoder> decoder;
     Released<IWICBitmapFrameDecode> frame;
     Released<IWICFormatConverter> converter;
     UINT width = 0, height = 0;
     decoded.problem = PictureProblem::NotAPicture;
-    if (picture.size() > MAXDWORD || FAILED(factory->CreateStream(&stream)) ||
-        FAILED(
-            stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(picture.data())),
-                                         static_cast<DWORD>(picture.size()))) ||
-        FAILED(factory->CreateDecoderFromStream(stream.object, nullptr,
-                                                WICDecodeMetadataCacheOnDemand, &decoder)) ||
-        FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetSize(&width, &height)) ||
-        FAILED(factory->CreateFormatConverter(&converter)) ||
-        FAILED(converter->Initialize(frame.object, kBgra32, WICBitmapDitherTypeNone, nullptr, 0,
-                                     WICBitmapPaletteTypeCustom)))
-        return true;
-    decoded = ReadInStrips(width, height, [&](UINT top, UINT count, BYTE* pixels, UINT stride) {
-        const WICRect rows{0, static_cast<INT>(top), static_cast<INT>(width),
-                           static_cast<INT>(count)};
-        return SUCCEEDED(converter->CopyPixels(&rows, stride, stride * count, pixels));
-    });
+    if (MemoryStream(picture, stream) &&
+        SUCCEEDED(factory.object->CreateDecoderFromStream(
+            stream.object, nullptr, WICDecodeMetadataCacheOnDemand, &decoder.object)) &&
+        SUCCEEDED(decoder.object->GetFrame(0, &frame.object)) &&
+        SUCCEEDED(frame.object->GetSize(&width, &height)) &&
+        SUCCEEDED(factory.object->CreateFormatConverter(&converter.object)) &&
+        SUCCEEDED(converter.object->Initialize(frame.object, kBgra32, WICBitmapDitherTypeNone,
+                                               nullptr, 0, WICBitmapPaletteTypeCustom)))
+        decoded = ReadInStrips(width, height, &CopyConverted, converter.object);
     return true;
 }
 
@@ -151,10 +142,6 @@ struct GdiplusStartupInput
     BOOL suppressBackgroundThread = FALSE;
     BOOL suppressExternalCodecs = FALSE;
 };
-struct GdiplusRect
-{
-    INT x, y, width, height;
-};
 struct GdiplusBitmapData
 {
     UINT width, height;
@@ -163,83 +150,89 @@ struct GdiplusBitmapData
     void* scan0;
     UINT_PTR reserved;
 };
+// ImageLockModeRead | ImageLockModeUserInputBuf: the rows go straight into the strip.
+constexpr UINT kGdiplusLockIntoBuffer = 1 | 4;
 constexpr INT kGdiplusArgb32 = 0x0026200A; // PixelFormat32bppARGB
-constexpr UINT kGdiplusLockRead = 1;       // ImageLockModeRead
-using GdiplusStartupFunction = int(WINAPI*)(ULONG_PTR*, const GdiplusStartupInput*, void*);
-using GdiplusShutdownFunction = void(WINAPI*)(ULONG_PTR);
-using CreateBitmapFunction = int(WINAPI*)(IStream*, void**);
-using ImageSizeFunction = int(WINAPI*)(void*, UINT*);
-using LockBitsFunction = int(WINAPI*)(void*, const GdiplusRect*, UINT, INT, GdiplusBitmapData*);
-using UnlockBitsFunction = int(WINAPI*)(void*, GdiplusBitmapData*);
-using DisposeImageFunction = int(WINAPI*)(void*);
+enum GdiplusFunction
+{
+    kStartup,
+    kShutdown,
+    kCreateBitmap,
+    kWidth,
+    kHeight,
+    kLock,
+    kUnlock,
+    kDispose,
+    kGdiplusFunctions
+};
+constexpr const char* kGdiplusNames[kGdiplusFunctions] = {
+    "GdiplusStartup",     "GdiplusShutdown",    "GdipCreateBitmapFromStream", "GdipGetImageWidth",
+    "GdipGetImageHeight", "GdipBitmapLockBits", "GdipBitmapUnlockBits",       "GdipDisposeImage"};
+
+template <typename Function> Function As(FARPROC address)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}
+
+struct GdiplusBitmap
+{
+    FARPROC* functions;
+    void* bitmap;
+};
+
+bool CopyLocked(void* source, const WICRect& rows, BYTE* pixels)
+{
+    const auto* gdiplus = static_cast<GdiplusBitmap*>(source);
+    GdiplusBitmapData data{static_cast<UINT>(rows.Width),
+                           static_cast<UINT>(rows.Height),
+                           rows.Width * 4,
+                           kGdiplusArgb32,
+                           pixels,
+                           0};
+    using Lock = int(WINAPI*)(void*, const WICRect*, UINT, INT, GdiplusBitmapData*);
+    using Unlock = int(WINAPI*)(void*, GdiplusBitmapData*);
+    return As<Lock>(gdiplus->functions[kLock])(gdiplus->bitmap, &rows, kGdiplusLockIntoBuffer,
+                                               kGdiplusArgb32, &data) == 0 &&
+           As<Unlock>(gdiplus->functions[kUnlock])(gdiplus->bitmap, &data) == 0;
+}
 
 using UniqueModule = UniqueAny<handle_traits::NullInvalid<HMODULE, &::FreeLibrary>>;
 
-template <typename Function> Function Export(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-// From the system folder only, so that no DLL of that name beside the exe is loaded.
-UniqueModule LoadGdiplus()
-{
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH - 13);
-    if (length == 0 || length >= MAX_PATH - 13)
-        return UniqueModule();
-    std::memcpy(path + length, L"\\gdiplus.dll", 13 * sizeof(wchar_t));
-    return UniqueModule(LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-}
-
 DecodedPicture DecodeWithGdiplus(std::string_view picture)
 {
-    const UniqueModule gdiplus = LoadGdiplus();
-    const HMODULE module = gdiplus.get();
-    const auto startup = Export<GdiplusStartupFunction>(module, "GdiplusStartup");
-    const auto shutdown = Export<GdiplusShutdownFunction>(module, "GdiplusShutdown");
-    const auto create = Export<CreateBitmapFunction>(module, "GdipCreateBitmapFromStream");
-    const auto getWidth = Export<ImageSizeFunction>(module, "GdipGetImageWidth");
-    const auto getHeight = Export<ImageSizeFunction>(module, "GdipGetImageHeight");
-    const auto lock = Export<LockBitsFunction>(module, "GdipBitmapLockBits");
-    const auto unlock = Export<UnlockBitsFunction>(module, "GdipBitmapUnlockBits");
-    const auto dispose = Export<DisposeImageFunction>(module, "GdipDisposeImage");
+    // From the system folder only, so that no DLL of that name beside the exe is loaded.
+    constexpr wchar_t kName[] = L"\\gdiplus.dll";
+    constexpr UINT kNameLength = sizeof kName / sizeof kName[0];
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH - kNameLength);
     DecodedPicture decoded{PictureProblem::NotAPicture, {}};
+    if (length == 0 || length >= MAX_PATH - kNameLength)
+        return decoded;
+    for (UINT i = 0; i < kNameLength; ++i)
+        path[length + i] = kName[i];
+    const UniqueModule module(LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    FARPROC functions[kGdiplusFunctions] = {};
+    for (int i = 0; i < kGdiplusFunctions; ++i)
+        if (!module || (functions[i] = GetProcAddress(module.get(), kGdiplusNames[i])) == nullptr)
+            return decoded;
     const GdiplusStartupInput input;
     ULONG_PTR token = 0;
-    if (!startup || !shutdown || !create || !getWidth || !getHeight || !lock || !unlock ||
-        !dispose || picture.size() > MAXDWORD || startup(&token, &input, nullptr) != 0)
+    if (As<int(WINAPI*)(ULONG_PTR*, const GdiplusStartupInput*, void*)>(functions[kStartup])(
+            &token, &input, nullptr) != 0)
         return decoded;
-    // GDI+ reads the stream while the bitmap lives: it gets its own copy of the bytes.
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, picture.size());
-    void* bytes = memory != nullptr ? GlobalLock(memory) : nullptr;
     Released<IStream> stream;
-    if (bytes != nullptr)
-    {
-        std::memcpy(bytes, picture.data(), picture.size());
-        GlobalUnlock(memory);
-    }
-    if (bytes == nullptr || FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)))
-        GlobalFree(memory);
-    void* bitmap = nullptr;
+    GdiplusBitmap bitmap{functions, nullptr};
     UINT width = 0, height = 0;
-    if (stream.object != nullptr && create(stream.object, &bitmap) == 0 &&
-        getWidth(bitmap, &width) == 0 && getHeight(bitmap, &height) == 0)
-        decoded = ReadInStrips(width, height, [&](UINT top, UINT count, BYTE* pixels, UINT stride) {
-            const GdiplusRect rows{0, static_cast<INT>(top), static_cast<INT>(width),
-                                   static_cast<INT>(count)};
-            GdiplusBitmapData data{};
-            if (lock(bitmap, &rows, kGdiplusLockRead, kGdiplusArgb32, &data) != 0)
-                return false;
-            for (UINT row = 0; row < count; ++row)
-                std::memcpy(pixels + row * stride,
-                            static_cast<const BYTE*>(data.scan0) + INT_PTR{data.stride} * row,
-                            stride);
-            unlock(bitmap, &data);
-            return true;
-        });
-    if (bitmap != nullptr)
-        dispose(bitmap);
-    shutdown(token);
+    using Size = int(WINAPI*)(void*, UINT*);
+    if (MemoryStream(picture, stream) &&
+        As<int(WINAPI*)(IStream*, void**)>(functions[kCreateBitmap])(stream.object,
+                                                                     &bitmap.bitmap) == 0 &&
+        As<Size>(functions[kWidth])(bitmap.bitmap, &width) == 0 &&
+        As<Size>(functions[kHeight])(bitmap.bitmap, &height) == 0)
+        decoded = ReadInStrips(width, height, &CopyLocked, &bitmap);
+    if (bitmap.bitmap != nullptr)
+        As<int(WINAPI*)(void*)>(functions[kDispose])(bitmap.bitmap);
+    As<void(WINAPI*)(ULONG_PTR)>(functions[kShutdown])(token);
     return decoded;
 }
 } // namespace

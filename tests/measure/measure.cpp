@@ -1,14 +1,17 @@
 // Figures to compare between runs, one a line with its unit. Not a test: nothing here fails on
 // a slow machine. Run by scripts/measure under Wine.
 
+#include "engine/ComApartment.h"
 #include "engine/DesktopIniMerge.h"
 #include "engine/FolderIcon.h"
 #include "engine/IconEntry.h"
 #include "engine/IniText.h"
+#include "engine/imaging/PictureIcon.h"
 #include "runtime/Twips.h"
 #include "support/FakeHost.h"
 #include "support/IconFile.h"
 #include "support/IconLibrary.h"
+#include "support/PictureFile.h"
 #include "support/TempFolder.h"
 #include "support/Windows.h"
 #include "ui/main/Preview.h"
@@ -411,11 +414,51 @@ void MergeFigures()
     }
 }
 
+// A 12-megapixel photo (gradients and noise) made into an icon, against decoding it alone: its
+// frame's pixels as the decoder gives them.
+void PictureFigures()
+{
+    ApartmentScope apartment;
+    Picture photo{4000, 3000, std::vector<std::uint32_t>(4000 * 3000)};
+    for (std::size_t i = 0, noise = 1; i < photo.pixels.size(); ++i, noise = noise * 69069 + 1)
+        photo.pixels[i] = 0xFF000000 | (i % 4000 * 255 / 4000) << 16 |
+                          (i / 4000 * 255 / 3000) << 8 | (noise >> 24 & 0x3F);
+    const std::string jpeg =
+        EncodePicture(GUID_ContainerFormatJpeg, GUID_WICPixelFormat24bppBGR, {photo});
+    std::vector<double> decode, icon;
+    for (int i = 0; i < 3; ++i)
+    {
+        Com<IWICImagingFactory> factory;
+        Com<IWICStream> stream;
+        Com<IWICBitmapDecoder> decoder;
+        Com<IWICBitmapFrameDecode> frame;
+        double start = Now();
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                         IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.p));
+        factory.p->CreateStream(&stream.p);
+        stream.p->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(jpeg.data())),
+                                       DWORD(jpeg.size()));
+        factory.p->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
+                                           &decoder.p);
+        decoder.p->GetFrame(0, &frame.p);
+        frame.p->CopyPixels(nullptr, 4000 * 3, 4000 * 3000 * 3,
+                            reinterpret_cast<BYTE*>(photo.pixels.data()));
+        decode.push_back(Now() - start);
+        start = Now();
+        PictureIconFile(jpeg, "photo.jpg");
+        icon.push_back(Now() - start);
+    }
+    std::printf("12-megapixel JPEG decoded alone: %.0f ms\n", Median(decode));
+    std::printf("12-megapixel JPEG made into an icon: %.0f ms (%.2f times decoding it)\n",
+                Median(icon), Median(icon) / Median(decode));
+}
+
 int main()
 {
     StartUpFigures();
     ApplyFigures();
     MergeFigures();
     ResourceFigures();
+    PictureFigures();
     return 0;
 }
