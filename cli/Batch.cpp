@@ -114,7 +114,7 @@ std::wstring ResultLine(const std::wstring& folder, const IconResult& result)
                            ERROR_INVALID_DATA);
     case IconStatus::IconRefused:
     case IconStatus::IniTooLarge:
-    case IconStatus::ColourFileTaken:
+    case IconStatus::MadeFileTaken:
         return ApplyMessage(result, L"").text;
     case IconStatus::NotTessalines:
         return folder + L": left alone: its icon was not set by Tessaline";

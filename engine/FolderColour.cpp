@@ -94,7 +94,10 @@ IconLocation SystemFolderIcon()
 
 namespace
 {
-constexpr std::wstring_view kColourFilePrefix = L"Tessaline-colour-";
+// The first look's files ("Tessaline-colour-RRGGBB.ico") and today's ("Tessaline-colour2-..."): a
+// new look is a new name, which the shell's icon cache has never seen.
+constexpr std::wstring_view kFirstLookPrefix = L"Tessaline-colour-";
+constexpr std::wstring_view kColourFilePrefix = L"Tessaline-colour2-";
 constexpr std::wstring_view kColourFileExtension = L".ico";
 
 // The last colour made, for the next folder in that colour.
@@ -108,14 +111,29 @@ std::string ColourRecipe(COLORREF colour)
     return std::string(text.begin(), text.end());
 }
 
-// The colour that a colour file's name gives.
-bool ColourOfFileName(const std::wstring& name, COLORREF* colour)
+// The colour that a colour file's name gives, and whether the name is the first look's.
+bool ColourOfFileName(const std::wstring& name, COLORREF* colour, bool* firstLook = nullptr)
 {
-    const size_t digits = kColourFilePrefix.size();
+    const bool first =
+        SameAsciiText(std::wstring_view(name).substr(0, kFirstLookPrefix.size()), kFirstLookPrefix);
+    const size_t digits = first ? kFirstLookPrefix.size() : kColourFilePrefix.size();
+    if (firstLook != nullptr)
+        *firstLook = first;
     return name.size() == digits + kColourTextLength - 1 + kColourFileExtension.size() &&
-           SameAsciiText(std::wstring_view(name).substr(0, digits), kColourFilePrefix) &&
+           (first || SameAsciiText(std::wstring_view(name).substr(0, digits), kColourFilePrefix)) &&
            HasExtension(name, kColourFileExtension) &&
            ParseColourText(L"#" + name.substr(digits, kColourTextLength - 1), colour);
+}
+
+// The icon file of the first look, the system's folder icon recoloured pixel by pixel; the
+// releases before the recipe wrote its images alone.
+std::string FirstLookFile(COLORREF colour)
+{
+    std::vector<IconImage> images = ReadIconImages(SystemFolderIcon());
+    for (IconImage& image : images)
+        for (std::uint32_t& pixel : image.pixels)
+            pixel = RecolourPixel(pixel, colour);
+    return IconFileBytes(images, ColourRecipe(colour));
 }
 } // namespace
 
@@ -124,11 +142,7 @@ const std::string& ColouredFolderIconFile(COLORREF colour)
     // A file that couldn't be made is tried again: the failure may pass.
     if (colour == g_madeColour && !g_madeFile.empty())
         return g_madeFile;
-    std::vector<IconImage> images = ReadIconImages(SystemFolderIcon());
-    for (IconImage& image : images)
-        for (std::uint32_t& pixel : image.pixels)
-            pixel = RecolourPixel(pixel, colour);
-    g_madeFile = IconFileBytes(images, ColourRecipe(colour));
+    g_madeFile = FirstLookFile(colour);
     g_madeColour = colour;
     return g_madeFile;
 }
@@ -148,7 +162,17 @@ bool IsColourFileName(const std::wstring& name)
 bool IsMadeColourFile(const std::string& bytes, const std::wstring& name)
 {
     COLORREF colour = 0;
-    return ColourOfFileName(name, &colour) && ReadMadeIcon(bytes).recipe == ColourRecipe(colour);
+    bool firstLook = false;
+    if (!ColourOfFileName(name, &colour, &firstLook))
+        return false;
+    if (ReadMadeIcon(bytes).recipe == ColourRecipe(colour))
+        return true;
+    // Only where it may be such a file: the first look is made again to compare.
+    if (!firstLook || bytes.size() < 6 || bytes.compare(0, 4, std::string("\0\0\1\0", 4)) != 0)
+        return false;
+    const std::string earlier = FirstLookFile(colour);
+    const size_t imagesEnd = ReadMadeIcon(earlier).imagesEnd;
+    return imagesEnd != 0 && bytes.size() == imagesEnd && earlier.compare(0, imagesEnd, bytes) == 0;
 }
 
 bool IconTextColour(const FolderText& folder, const std::wstring& iconText, COLORREF* colour)

@@ -26,17 +26,17 @@ IconLocation SystemFolderIcon();
 // last colour's file is kept, so that many folders in one colour cost one icon.
 const std::string& ColouredFolderIconFile(COLORREF colour);
 
-// The name of the colour's icon file in a folder, "Tessaline-colour-RRGGBB.ico": it says whose it
-// is, and a new colour is a new name, which the shell's icon cache has never seen.
+// The name of the colour's icon file in a folder, "Tessaline-colour2-RRGGBB.ico": it says whose it
+// is, and a new colour or a new look is a new name, which the shell's icon cache has never seen.
 std::wstring ColourFileName(COLORREF colour);
-// What FindFirstFileW finds such files by.
-constexpr wchar_t kColourFilePattern[] = L"Tessaline-colour-*.ico";
 
-// Whether a name, as a desktop.ini gives it, is such a file's, in any case and in no other folder.
+// Whether a name, as a desktop.ini gives it, is such a file's, in any case and in no other folder:
+// today's, or the first look's "Tessaline-colour-RRGGBB.ico", which the next change deletes.
 bool IsColourFileName(const std::wstring& name);
 
 // Whether the bytes are the icon that Tessaline made for the colour that a colour file's name
-// gives, by its recipe: on whatever Windows it was made, whatever the images.
+// gives, by its recipe: on whatever Windows it was made, whatever the images. For a name of the
+// first look, also the images alone that releases before the recipe wrote.
 bool IsMadeColourFile(const std::string& bytes, const std::wstring& name);
 
 // The colour that an icon text stands for: "#RRGGBB" (see ParseColourText), or a colour file's

@@ -1,25 +1,21 @@
 #include "engine/FolderIcon.h"
 
-#include <algorithm>
 #include <optional>
 
 #include "engine/DesktopIni.h"
 #include "engine/DesktopIniMerge.h"
 #include "engine/FinalPath.h"
-#include "engine/FolderColour.h"
 #include "engine/IconEntry.h"
-#include "engine/imaging/IconFileWriter.h"
 #include "engine/IconLocation.h"
+#include "engine/MadeIconFile.h"
 #include "engine/ShellNotify.h"
 #include "engine/StagedFile.h"
-#include "runtime/AsciiText.h"
 #include "runtime/UniqueAny.h"
 
 namespace
 {
 constexpr DWORD kIniAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-constexpr DWORD kColourFileMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                       FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
@@ -102,22 +98,6 @@ IconResult IconRefused(const std::wstring& iconText, const IconEntry& icon)
 IconResult NotSettingsFile(IniFault fault, const std::wstring& path)
 {
     return IconResult{IconStatus::NotSettingsFile, ERROR_SUCCESS, path, fault};
-}
-
-// Reads the file from its start: up to limit bytes, and one more that tells a larger file.
-bool ReadUpTo(HANDLE file, size_t limit, std::string& bytes)
-{
-    bytes.assign(limit + 1, '\0');
-    size_t size = 0;
-    DWORD read = 0;
-    do
-    {
-        if (!ReadFile(file, &bytes[size], static_cast<DWORD>(bytes.size() - size), &read, nullptr))
-            return false;
-        size += read;
-    } while (read != 0 && size < bytes.size());
-    bytes.resize(size);
-    return true;
 }
 
 // Reads the desktop.ini's bytes into target.existing, which stays empty when there is none.
@@ -247,163 +227,6 @@ IconResult PutInPlace(const Target& target, const std::string& bytes)
     return Status(IconStatus::Ok);
 }
 
-bool Named(const std::vector<std::wstring>& names, const std::wstring& name)
-{
-    return std::any_of(names.begin(), names.end(),
-                       [&](const std::wstring& other) { return SameAsciiText(other, name); });
-}
-
-// The folder's colour file that a value of Tessaline's lines names, as Windows reads the value:
-// relative to the folder or by a full path, in any case, by a short name, with the dots and
-// blanks that Windows drops at a name's end. Empty for a value that names no colour file, or
-// one in another folder.
-std::wstring OwnColourFile(const FolderText& folder, const std::wstring& value)
-{
-    const std::wstring path = LongPath(SystemFullPath(ResolveIconPath(value, folder.Full())));
-    const size_t slash = path.find_last_of(L'\\');
-    const std::wstring name = path.substr(slash + 1);
-    if (slash == std::wstring::npos || !IsColourFileName(name) ||
-        FolderKey(FolderText::FromOutside(path.substr(0, slash))) != FolderKey(folder))
-        return std::wstring();
-    return name;
-}
-
-bool NamedBy(const FolderText& folder, const std::vector<std::wstring>& values,
-             const std::wstring& name)
-{
-    return std::any_of(values.begin(), values.end(), [&](const std::wstring& value) {
-        return SameAsciiText(OwnColourFile(folder, value), name);
-    });
-}
-
-std::string ReadColourFile(const std::wstring& path)
-{
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
-    std::string held;
-    return file && ReadUpTo(file.get(), kIconFileLimit, held) ? held : std::string();
-}
-
-// Whether the file is the colour's that Tessaline made: by its recipe on any Windows, or by the
-// bytes that releases before the recipe wrote here. Left by a delete that failed or lines that
-// were lost, or copied with the folder, it may be named again as it is.
-bool IsTessalinesColourFile(const std::wstring& path, const std::wstring& name,
-                            const std::string& made)
-{
-    const std::string held = ReadColourFile(path);
-    const size_t imagesEnd = ReadMadeIcon(made).imagesEnd;
-    return IsMadeColourFile(held, name) ||
-           (imagesEnd != 0 && held.size() == imagesEnd && made.compare(0, imagesEnd, held) == 0);
-}
-
-// What putting the colour file in place changed, for a failure that follows to undo.
-struct PlacedColourFile
-{
-    std::wstring created;                             // a new file's path
-    std::wstring marked;                              // an existing file given Tessaline's marks
-    DWORD formerAttributes = INVALID_FILE_ATTRIBUTES; // what that one had
-
-    void Undo() const
-    {
-        if (!created.empty())
-            DeleteFileW(created.c_str());
-        RestoreAttributes(marked, formerAttributes);
-    }
-};
-
-// Writes the colour's icon file into the folder, unless it is there already, Tessaline's or named
-// by its lines. A file of that name that is neither is someone else's, and never replaced.
-IconResult PutColourFile(const FolderText& folder, const Target& target, COLORREF colour,
-                         const std::vector<std::wstring>& own, PlacedColourFile& placed)
-{
-    const std::string& bytes = ColouredFolderIconFile(colour);
-    if (bytes.empty())
-    {
-        IconResult result = Status(IconStatus::IconRefused);
-        result.path = ColourText(colour);
-        result.problem = IconProblem::NoFolderIcon;
-        return result;
-    }
-    const std::wstring name = ColourFileName(colour);
-    const std::wstring path = target.folderText + L"\\" + name;
-    // Longer than "desktop.ini": in a folder deep enough, past what Windows and its shell open.
-    if (path.size() >= MAX_PATH)
-        return WriteFailed(ERROR_FILENAME_EXCED_RANGE, path);
-    IconResult taken = Status(IconStatus::ColourFileTaken);
-    taken.path = path;
-    if (const DWORD attributes = GetFileAttributesW(path.c_str());
-        attributes != INVALID_FILE_ATTRIBUTES)
-    {
-        // With Tessaline's marks, which a copy may have lost: the next colour deletes it.
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            IsTessalinesColourFile(path, name, bytes))
-        {
-            SetAttributes(path, Settable(attributes) | kColourFileMarks);
-            placed.marked = path;
-            placed.formerAttributes = attributes;
-        }
-        else if (!NamedBy(folder, own, name))
-            return taken;
-        return Status(IconStatus::Ok);
-    }
-    // Complete before it has its name, and only where no file has it: one that appears meanwhile
-    // is not replaced either.
-    StagedFile staged;
-    DWORD error = staged.Write(target.folderText, bytes);
-    if (error == ERROR_SUCCESS)
-        error = staged.MoveOnto(path, false);
-    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
-        return taken;
-    if (error != ERROR_SUCCESS)
-        return WriteFailed(error, path);
-    SetFileAttributesW(path.c_str(), kColourFileMarks);
-    placed.created = path;
-    return Status(IconStatus::Ok);
-}
-
-// Deletes the folder's colour files but the one kept: those that the values of Tessaline's lines
-// name, and those left from before (a delete that failed, lines that were lost). Tessaline's are
-// hidden and system from their start and carry their recipe: a named one needs either, since a
-// file of someone's that an edited desktop.ini names has neither; one that nothing names needs
-// both. Returns the paths of those that stay, held open by another program.
-std::vector<std::wstring> DeleteColourFiles(const FolderText& folder, const Target& target,
-                                            const std::vector<std::wstring>& values,
-                                            const std::wstring& kept = std::wstring())
-{
-    std::vector<std::wstring> left, seen{kept};
-    const auto consider = [&](const std::wstring& name, bool named) {
-        if (name.empty() || Named(seen, name))
-            return;
-        seen.push_back(name);
-        const std::wstring path = target.folderText + L"\\" + name;
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            return;
-        const bool marked = (attributes & kColourFileMarks) == kColourFileMarks;
-        if (named ? !marked && !IsMadeColourFile(ReadColourFile(path), name)
-                  : !marked || !IsMadeColourFile(ReadColourFile(path), name))
-            return;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (DeleteWhenFree(path) == ERROR_SUCCESS)
-            return;
-        // With its marks again, so that a later apply or removal knows it and deletes it.
-        SetAttributes(path, Settable(attributes) | kColourFileMarks);
-        left.push_back(path);
-    };
-    for (const std::wstring& value : values)
-        consider(OwnColourFile(folder, value), true);
-    WIN32_FIND_DATAW found{};
-    const HANDLE search =
-        FindFirstFileW((target.folderText + L"\\" + kColourFilePattern).c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
-        if (IsColourFileName(found.cFileName))
-            consider(found.cFileName, false);
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-    return left;
-}
-
 // The desktop.ini with Tessaline's lines for the icon, and the marks that make the shell read it.
 IconResult WriteIconLines(const FolderText& folder, const Target& target, const IconEntry& icon)
 {
@@ -451,23 +274,15 @@ IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconTex
         return result;
     const std::vector<std::wstring> own =
         target.existing ? BlockIconFiles(*target.existing) : std::vector<std::wstring>();
-    COLORREF colour = 0;
-    IconEntry icon;
-    PlacedColourFile placed;
-    if (IconTextColour(folder, iconText, &colour))
+    const IconEntry icon = MakeIconEntry(folder, iconText);
+    if (icon.problem != IconProblem::None)
+        return IconRefused(iconText, icon);
+    PlacedFile placed;
+    if (icon.made.bytes != nullptr)
     {
-        result = PutColourFile(folder, target, colour, own, placed);
+        result = PutMadeFile(folder, icon.made, own, placed);
         if (result.status != IconStatus::Ok)
             return result;
-        icon.file = ColourFileName(colour);
-        icon.index = L"0";
-        icon.resource = icon.file + L",0";
-    }
-    else
-    {
-        icon = MakeIconEntry(folder, iconText);
-        if (icon.problem != IconProblem::None)
-            return IconRefused(iconText, icon);
     }
     result = WriteIconLines(folder, target, icon);
     if (result.status != IconStatus::Ok)
@@ -475,7 +290,7 @@ IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconTex
         placed.Undo();
         return result;
     }
-    result.leftFiles = DeleteColourFiles(folder, target, own, icon.file);
+    result.leftFiles = DeleteMadeFiles(folder, own, icon.file);
     return result;
 }
 
@@ -488,10 +303,10 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
     IconResult result = Examine(folder, target);
     if (result.status != IconStatus::Ok)
         return result;
-    // Colour files left from before go even where no line is left to take out.
+    // Made files left from before go even where no line is left to take out.
     if (!target.existing)
     {
-        result.leftFiles = DeleteColourFiles(folder, target, {});
+        result.leftFiles = DeleteMadeFiles(folder, {});
         return result;
     }
     const RemovedIni removed = RemovedDesktopIni(*target.existing);
@@ -501,7 +316,7 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
         return Status(removed.foreignIcon ? IconStatus::NotTessalines : IconStatus::Ok);
     if (removed.bytes == target.existing)
     {
-        result.leftFiles = DeleteColourFiles(folder, target, {});
+        result.leftFiles = DeleteMadeFiles(folder, {});
         return result;
     }
 
@@ -530,7 +345,7 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
         target.folderAttributes != INVALID_FILE_ATTRIBUTES)
         SetAttributes(target.folderPath,
                       Settable(target.folderAttributes) & ~FILE_ATTRIBUTE_READONLY);
-    result.leftFiles = DeleteColourFiles(folder, target, removed.blockFiles);
+    result.leftFiles = DeleteMadeFiles(folder, removed.blockFiles);
     NotifyFolderChanged(folder);
     return result;
 }

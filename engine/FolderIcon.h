@@ -26,8 +26,8 @@ enum class IconStatus
                       // file may be: nothing touched
     NotTessalines,    // a removal of Tessaline's icon only, and the icon is someone else's:
                       // nothing touched
-    ColourFileTaken,  // the folder holds a file of the colour file's name that Tessaline didn't
-                      // write (path): nothing touched
+    MadeFileTaken,    // the folder holds a file of a made icon file's name (a colour's, a
+                      // picture's) that Tessaline didn't write (path): nothing touched
     DotOrSpaceAtEnd,  // a name in the folder text (path) ends in a dot or a space, which the system
                       // drops: nothing touched
     DeviceName,       // the folder text (path) names a device: nothing touched
@@ -37,14 +37,17 @@ enum class IconStatus
 enum class IconProblem
 {
     None,
-    IndexMissing,   // "path," with nothing after the comma
-    IndexTooLarge,  // an index that does not fit in 32 bits
-    FileMissing,    // no such file
-    NotAnIconFile,  // neither an icon file nor a program or icon library
-    NoIcons,        // a program or library without icons
-    IndexPastEnd,   // an index at or past the file's number of icons
-    NoSuchResource, // a negative index: no icon resource with that id
-    NoFolderIcon,   // a colour: the system's folder icon can't be read or made into a file
+    IndexMissing,      // "path," with nothing after the comma
+    IndexTooLarge,     // an index that does not fit in 32 bits
+    FileMissing,       // no such file
+    NotAnIconFile,     // neither an icon file, a program or icon library, nor a picture
+    NoIcons,           // a program or library without icons
+    IndexPastEnd,      // an index at or past the file's number of icons
+    NoSuchResource,    // a negative index: no icon resource with that id
+    NoFolderIcon,      // a colour: the system's folder icon can't be read or made into a file
+    PictureUnreadable, // a picture's file (by its extension) that no codec of the system reads
+    PictureNoPixels,   // a picture without pixels, or with none that isn't transparent
+    PictureTooLarge,   // a picture of more pixels or bytes than Tessaline takes
 };
 
 struct IconResult
@@ -57,7 +60,7 @@ struct IconResult
     IniFault fault = IniFault::None;         // why a NotSettingsFile is none
     IconProblem problem = IconProblem::None; // why an IconRefused is refused
     int iconCount = 0;                       // the icons that the file holds, for an IndexPastEnd
-    std::vector<std::wstring> leftFiles{};   // after an Ok: colour files of Tessaline's that
+    std::vector<std::wstring> leftFiles{};   // after an Ok: made icon files of Tessaline's that
                                              // should have gone but another program holds open;
                                              // a later apply or removal deletes them
 };
@@ -68,10 +71,10 @@ struct IconResult
 // attributes of the file and the folder restored, no staged file left behind. The folder is
 // refused by its kind (a root, relative, a control character) and by what it leads to (a link to
 // a root); its files are named from its Path(), its marks are those of what it leads to, the
-// shell is told by its Full(). An icon text "#RRGGBB" is a colour: the system's folder
-// icon in it is written into the folder as a hidden, system file (see ColourFileName) that the
-// desktop.ini names relative to the folder. A colour file that Tessaline's lines named before is
-// deleted once the new icon is in place.
+// shell is told by its Full(). An icon that Tessaline makes (a colour "#RRGGBB", a picture) is
+// written into the folder as a hidden, system file (see MadeIconFile.h) that the desktop.ini
+// names relative to the folder. A made file that Tessaline's lines named before is deleted once
+// the new icon is in place.
 IconResult ApplyFolderIcon(const FolderText& folder, const std::wstring& iconText);
 
 // What a removal may take away.
@@ -85,6 +88,6 @@ enum class RemoveScope
 // set aside; without them, takes away the icon that the file names (AnyIcon) or nothing
 // (TessalinesOnly, NotTessalines). A file left without keys or comments is deleted and the folder
 // loses its read-only mark; otherwise the rest is written back as safely as an apply writes, the
-// file keeps its marks and the folder gets back the marks it had before the apply. The colour
+// file keeps its marks and the folder gets back the marks it had before the apply. The made
 // file that Tessaline's lines named goes too. Without a desktop.ini nothing is touched.
 IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope = RemoveScope::AnyIcon);

@@ -1,5 +1,8 @@
 #include "engine/IconEntry.h"
 
+#include "engine/FolderColour.h"
+#include "engine/FolderPicture.h"
+
 #include "runtime/DecimalText.h"
 #include "runtime/UniqueAny.h"
 
@@ -16,15 +19,31 @@ bool IsFile(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// Programs and libraries, 32-bit and 16-bit (.icl) alike, begin with the DOS header's "MZ".
-bool IsProgramFile(const std::wstring& path)
+// The file's first four bytes, fewer for a shorter file.
+std::string Magic(const std::wstring& path)
 {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
-    char magic[2] = {};
+    char magic[4] = {};
     DWORD read = 0;
-    return file && ReadFile(file.get(), magic, sizeof magic, &read, nullptr) &&
-           read == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
+    if (!file || !ReadFile(file.get(), magic, sizeof magic, &read, nullptr))
+        read = 0;
+    return std::string(magic, read);
+}
+
+// Programs and libraries, 32-bit and 16-bit (.icl) alike, begin with the DOS header's "MZ".
+bool IsProgramFile(const std::wstring& path)
+{
+    return Magic(path).compare(0, 2, "MZ") == 0;
+}
+
+// Icon files and cursors begin with their directory's header, programs with "MZ": neither is
+// taken as a picture.
+bool MayBePicture(const std::wstring& path)
+{
+    const std::string magic = Magic(path);
+    return magic.compare(0, 2, "MZ") != 0 && magic != std::string("\0\0\1\0", 4) &&
+           magic != std::string("\0\0\2\0", 4);
 }
 
 // The split, unless a file exists under the whole text: that file is what the text names. A
@@ -71,11 +90,72 @@ std::wstring WrittenPath(const FolderText& target, const std::wstring& path)
         return path;
     return icon.substr(folder.size() + 1);
 }
+
+// The entry of an icon Tessaline makes: its file, put into the folder, named without a path.
+IconEntry MadeEntry(const std::wstring& name, const std::string& bytes, IconProblem failure)
+{
+    IconEntry entry;
+    if (bytes.empty())
+    {
+        entry.problem = failure;
+        return entry;
+    }
+    entry.made = MadeFile{name, &bytes};
+    entry.file = name;
+    entry.index = L"0";
+    entry.resource = name + L",0";
+    return entry;
+}
+
+// A picture's icon file that Tessaline made, copied here from another folder (or named again in
+// its own): a folder never names another folder's made file, which goes when that folder's icon
+// does.
+std::string g_copiedFile;
+
+// The entry of the picture at path, where it is a picture: its icon made, or why it can't be.
+bool PictureEntry(const std::wstring& path, int index, IconEntry* entry)
+{
+    const PictureFile& picture = MadePictureFile(path);
+    if (!picture.picture)
+        return false;
+    if (picture.problem != IconProblem::None)
+        entry->problem = picture.problem;
+    else if (index != 0) // one image, as one icon
+        entry->problem = IconProblem::IndexPastEnd, entry->iconCount = 1;
+    else
+        *entry = MadeEntry(PictureFileName(picture.digest), *picture.bytes, IconProblem::None);
+    return true;
+}
+
+// The entry of a picture's icon file that Tessaline made, named by the text without an index or
+// with 0, in this folder or another: known by its name and its recipe.
+bool MadePictureEntry(const FolderText& folder, const std::wstring& iconText, IconEntry* entry)
+{
+    const IconLocation location = IconTextLocation(folder, iconText);
+    if (location.index != 0 || location.path.empty())
+        return false;
+    // The name as Windows opens it: a short name made long, the dots and blanks at the end gone.
+    const std::wstring path = LongPath(SystemFullPath(location.path));
+    const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    if (!IsPictureFileName(name))
+        return false;
+    std::string bytes = ReadMadeFile(path);
+    if (!IsMadePictureFile(bytes, name))
+        return false;
+    g_copiedFile = std::move(bytes);
+    *entry = MadeEntry(name, g_copiedFile, IconProblem::None);
+    return true;
+}
 } // namespace
 
 IconEntry MakeIconEntry(const FolderText& folder, const std::wstring& iconText)
 {
+    if (COLORREF colour = 0; IconTextColour(folder, iconText, &colour))
+        return MadeEntry(ColourFileName(colour), ColouredFolderIconFile(colour),
+                         IconProblem::NoFolderIcon);
     IconEntry entry;
+    if (MadePictureEntry(folder, iconText, &entry))
+        return entry;
     const IconTextSplit split = Split(folder.Full(), iconText);
     switch (split.kind)
     {
@@ -85,14 +165,22 @@ IconEntry MakeIconEntry(const FolderText& folder, const std::wstring& iconText)
     case IndexKind::Overflow:
         entry.problem = IconProblem::IndexTooLarge;
         return entry;
-    case IndexKind::Integer:
-        entry.problem = Examine(ResolveIconPath(split.location.path, folder.Full()),
-                                split.location.index, &entry.iconCount);
-        if (entry.problem != IconProblem::None)
+    case IndexKind::Integer: {
+        const std::wstring path = ResolveIconPath(split.location.path, folder.Full());
+        entry.problem = Examine(path, split.location.index, &entry.iconCount);
+        if (entry.problem == IconProblem::NotAnIconFile)
+            PictureEntry(path, split.location.index, &entry);
+        if (entry.problem != IconProblem::None || entry.made.bytes != nullptr)
             return entry;
         break;
-    case IndexKind::None:
+    }
+    case IndexKind::None: {
+        // A picture is made into an icon; any other file is written as given, as it always was.
+        const std::wstring path = ResolveIconPath(split.location.path, folder.Full());
+        if (IsFile(path) && MayBePicture(path) && PictureEntry(path, 0, &entry))
+            return entry;
         break;
+    }
     }
     entry.file = WrittenPath(folder, split.location.path);
     entry.index = DecimalText(split.location.index);

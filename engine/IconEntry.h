@@ -5,6 +5,7 @@
 #include "engine/FolderIcon.h"
 #include "engine/FolderPath.h"
 #include "engine/IconLocation.h"
+#include "engine/MadeIconFile.h"
 
 #include <string>
 
@@ -15,6 +16,8 @@ struct IconEntry
     std::wstring file;                       // IconFile
     std::wstring index;                      // IconIndex, in plain decimal
     int iconCount = 0;                       // the icons in the file, for an IndexPastEnd
+    MadeFile made{};                         // an icon Tessaline makes: the file to put into the
+                                             // folder, which file names; no bytes for others
 };
 
 // "path,index" (an integer after the last comma, as the shell reads it) names the icon at index
@@ -22,6 +25,9 @@ struct IconEntry
 // is not examined. An indexed path must name a file holding that icon. A relative path counts
 // from the folder's full path. Environment variables stay as typed; a file inside the folder is
 // named relative to it, so the icon travels with the folder. Everything else is written as given.
+// A colour (see IconTextColour), a picture (a file that is no icon file or module with icons and
+// that the system's codecs read, see MadePictureFile) and another folder's picture file that
+// Tessaline made are icons Tessaline makes, named without a path.
 IconEntry MakeIconEntry(const FolderText& folder, const std::wstring& iconText);
 
 // The file and index that MakeIconEntry names, as the shell opens them: for the preview.

@@ -1,5 +1,7 @@
 #include "engine/IconMessages.h"
 
+#include "engine/FolderPicture.h"
+#include "engine/imaging/PictureDecode.h"
 #include "runtime/DecimalText.h"
 
 namespace
@@ -33,7 +35,7 @@ std::optional<IconMessage> FileMessage(const IconResult& result,
                                L" would be larger than the 64 KB that a settings file may hold. "
                                L"Nothing was changed.",
                            L"Error", kErrorStyle};
-    case IconStatus::ColourFileTaken:
+    case IconStatus::MadeFileTaken:
         return IconMessage{result.path +
                                L" was not written by Tessaline, which never replaces it. Nothing "
                                L"was changed.",
@@ -100,8 +102,9 @@ IconMessage IconRefusalMessage(const IconResult& result)
         text = L"The file named in " + quoted + L" can't be found.";
         break;
     case IconProblem::NotAnIconFile:
-        text =
-            L"The file named in " + quoted + L" is not an icon file, a program or an icon library.";
+        text = L"The file named in " + quoted +
+               L" is neither an icon (an icon file, a program or an icon library) nor a picture "
+               L"that Windows can read.";
         break;
     case IconProblem::NoIcons:
         text = L"The file named in " + quoted + L" holds no icons.";
@@ -115,6 +118,19 @@ IconMessage IconRefusalMessage(const IconResult& result)
     case IconProblem::NoFolderIcon:
         text =
             L"Tessaline could not read the system's folder icon to make it " + result.path + L".";
+        break;
+    case IconProblem::PictureUnreadable:
+        text = L"The picture " + quoted +
+               L" can't be read: Windows reads no pictures of its kind, or the file is damaged.";
+        break;
+    case IconProblem::PictureNoPixels:
+        text = L"The picture " + quoted + L" has no pixels to make an icon of.";
+        break;
+    case IconProblem::PictureTooLarge:
+        text = L"The picture " + quoted + L" is larger than Tessaline takes: up to " +
+               DecimalText(static_cast<unsigned>(kLargestPicture / 1000000)) +
+               L" million pixels and " +
+               DecimalText(static_cast<unsigned>(kLargestPictureFile >> 20)) + L" MB.";
         break;
     case IconProblem::NoSuchResource:
     case IconProblem::None:
@@ -187,7 +203,7 @@ IconMessage ApplyMessage(const IconResult& result, const std::wstring& errorDesc
     case IconStatus::NotSettingsFile:
     case IconStatus::IniTooLarge:
     case IconStatus::NotTessalines:
-    case IconStatus::ColourFileTaken:
+    case IconStatus::MadeFileTaken:
     case IconStatus::DotOrSpaceAtEnd:
     case IconStatus::DeviceName:
         break;
@@ -221,7 +237,7 @@ std::optional<IconMessage> RemoveMessage(const IconResult& result,
     case IconStatus::IconRefused:
     case IconStatus::IniTooLarge:
     case IconStatus::NotTessalines:
-    case IconStatus::ColourFileTaken:
+    case IconStatus::MadeFileTaken:
     case IconStatus::DotOrSpaceAtEnd:
     case IconStatus::DeviceName:
         break;

@@ -161,3 +161,18 @@ DWORD DeleteWhenFree(const std::wstring& path)
     return WhileBusy(
         [&]() -> DWORD { return DeleteFileW(path.c_str()) ? ERROR_SUCCESS : GetLastError(); });
 }
+
+bool ReadUpTo(HANDLE file, size_t limit, std::string& bytes)
+{
+    bytes.assign(limit + 1, '\0');
+    size_t size = 0;
+    DWORD read = 0;
+    do
+    {
+        if (!ReadFile(file, &bytes[size], static_cast<DWORD>(bytes.size() - size), &read, nullptr))
+            return false;
+        size += read;
+    } while (read != 0 && size < bytes.size());
+    bytes.resize(size);
+    return true;
+}

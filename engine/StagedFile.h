@@ -37,3 +37,6 @@ class StagedFile
 // Deletes the file, tried again over about a second while another program holds it open without
 // delete sharing. Returns ERROR_SUCCESS or the Windows error number.
 DWORD DeleteWhenFree(const std::wstring& path);
+
+// Reads the file from where it stands: up to limit bytes, and one more that tells a larger file.
+bool ReadUpTo(HANDLE file, size_t limit, std::string& bytes);

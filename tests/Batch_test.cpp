@@ -33,7 +33,7 @@ TEST(BatchTest, WithoutAConsoleFoldersLeftAloneAreNamedInAnInformationBox)
     EXPECT_EQ(failed, kExitFailed);
     EXPECT_EQ(notIcon, kExitFailed);
     ASSERT_EQ(host.messages.size(), 3u);
-    EXPECT_NE(host.messages[2].text.find(L"\"" + notes + L"\" is not an icon file"),
+    EXPECT_NE(host.messages[2].text.find(L"\"" + notes + L"\" is neither an icon"),
               std::wstring::npos)
         << ::testing::PrintToString(host.messages[2].text);
     EXPECT_EQ(host.messages[0].text, L"1 of 1 folders was left alone.\r\n\r\n" + line);
@@ -88,7 +88,7 @@ TEST(BatchTest, AFolderNamedAgainByAnyPathIsDoneOnceAndSaidSo)
         wchar_t named[MAX_PATH] = {};
         GetPrivateProfileStringW(L".ShellClassInfo", L"IconFile", L"", named, MAX_PATH,
                                  (folder + L"\\desktop.ini").c_str());
-        EXPECT_STREQ(named, L"Tessaline-colour-12AB0F.ico") << ::testing::PrintToString(folder);
+        EXPECT_STREQ(named, L"Tessaline-colour2-12AB0F.ico") << ::testing::PrintToString(folder);
     }
 }
 
@@ -118,7 +118,7 @@ TEST(BatchTest, TheColourDialogColoursEachFolderOrNothingWhenCancelled)
         wchar_t named[MAX_PATH] = {};
         GetPrivateProfileStringW(L".ShellClassInfo", L"IconFile", L"", named, MAX_PATH,
                                  (folder + L"\\desktop.ini").c_str());
-        EXPECT_STREQ(named, L"Tessaline-colour-12AB0F.ico");
+        EXPECT_STREQ(named, L"Tessaline-colour2-12AB0F.ico");
     }
     EXPECT_TRUE(host.messages.empty()) << "no window unless something fails";
 }

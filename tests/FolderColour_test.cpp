@@ -9,12 +9,14 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <map>
 #include <string>
 #include <thread>
 #include <tuple>
 
 #include "engine/FolderColour.h"
 #include "engine/FolderIcon.h"
+#include "engine/FolderPicture.h"
 #include "engine/imaging/IconFileWriter.h"
 #include "engine/imaging/IconImages.h"
 #include "engine/imaging/Recolour.h"
@@ -22,6 +24,7 @@
 #include "engine/IniText.h"
 #include "runtime/DecimalText.h"
 #include "runtime/UniqueAny.h"
+#include "support/IconFile.h"
 #include "support/IconLibrary.h"
 #include "support/TempFolder.h"
 
@@ -290,68 +293,133 @@ TEST(FolderColour, AnIconIsFoundByIndexAndByResourceId)
         }
 }
 
-// Applies and removals in a generated order, against a model of which colour file the folder
-// should hold: exactly the one its desktop.ini names, hidden and system, beside a file of a
-// colour's name that Tessaline didn't write, which is never touched and refuses that colour.
-TEST(FolderColour, AFolderHoldsOnlyTheColourFileItsDesktopIniNames)
+std::wstring IconResource(const std::wstring& folder)
+{
+    wchar_t named[MAX_PATH] = {};
+    GetPrivateProfileStringW(L".ShellClassInfo", L"IconResource", L"", named, MAX_PATH,
+                             (folder + L"\\desktop.ini").c_str());
+    return named;
+}
+
+// Applies and removals of colours and pictures in a generated order, against a model of which
+// made file the folder should hold: exactly the one its desktop.ini names, hidden and system, one
+// name for one picture's bytes and a new one for an edited picture, beside files of a colour's
+// and a picture's name that Tessaline didn't write, which are never touched and refuse theirs. A
+// folder coloured by the release before the new colour names keeps its file until the next change.
+TEST(FolderColour, AFolderHoldsOnlyTheMadeFileItsDesktopIniNames)
 {
     TempFolder temp;
     const std::wstring folder = temp.MakeFolder(L"Coloured");
+    const FolderText text = FolderText::FromOutside(folder);
     const std::wstring plain = temp.WriteFile(L"plain.ico", ColouredFolderIconFile(kColours[0]));
-    const std::wstring foreign = ColourFileName(kColours[5]);
-    temp.WriteFile(L"Coloured\\" + foreign, "someone's");
+    const std::wstring picture = temp / L"\u0444\u043e\u0442\u043e.bmp"; // "photo" in Russian
+    const std::wstring taken = temp.WriteFile(L"taken.bmp", SolidBmpFile(RGB(1, 2, 3)));
+    const FolderText elsewhere = FolderText::FromOutside(temp.MakeFolder(L"Elsewhere"));
+    ASSERT_EQ(ApplyFolderIcon(elsewhere, taken).status, IconStatus::Ok);
+    const std::wstring foreign[] = {ColourFileName(kColours[5]),
+                                    IconResource(elsewhere.Path()).substr(0, 30)};
+    ASSERT_TRUE(IsPictureFileName(foreign[1])) << foreign[1];
+    for (const std::wstring& name : foreign)
+        temp.WriteFile(L"Coloured\\" + name, "someone's");
     temp.WriteFile(L"Coloured\\notes.txt", "mine");
-    std::wstring expected; // the colour file that the folder should hold
+    std::wstring expected; // the made file that the folder should hold
+    std::map<std::string, std::wstring> pictureNames;
+    std::string pictureBytes = SolidBmpFile(RGB(9, 9, 9));
     unsigned seed = 7;
-    for (int step = 0; step < 60; ++step)
+    for (int step = 0; step < 90; ++step)
     {
         seed = seed * 1103515245 + 12345;
-        const unsigned pick = (seed >> 16) % (std::size(kColours) + 2);
-        const FolderText text = FolderText::FromOutside(folder);
+        const unsigned pick = (seed >> 16) % (std::size(kColours) + 6);
+        const unsigned other = pick - std::size(kColours);
         IconResult result;
-        if (pick < std::size(kColours))
+        bool unmarked = false;
+        if (pick < std::size(kColours) || other == 5)
         {
             // Any case: the colour's file is one name.
-            std::wstring colour = ColourText(kColours[pick]);
+            const COLORREF colour = kColours[other == 5 ? step % 5 : pick];
+            std::wstring colourText = ColourText(colour);
             if (step % 2)
-                CharLowerW(&colour[0]);
-            result = ApplyFolderIcon(text, colour);
-            if (ColourFileName(kColours[pick]) == foreign)
-                ASSERT_EQ(result.status, IconStatus::ColourFileTaken) << step;
+                CharLowerW(&colourText[0]);
+            result = ApplyFolderIcon(text, colourText);
+            if (ColourFileName(colour) == foreign[0])
+                ASSERT_EQ(result.status, IconStatus::MadeFileTaken) << step;
             else
-                expected = ColourFileName(kColours[pick]);
+                expected = ColourFileName(colour);
+            if (other == 5 && result.status == IconStatus::Ok)
+            {
+                // As the release before wrote it: the name of the first look, with its recipe, or
+                // without it from before the recipe and copied without its marks.
+                expected = L"Tessaline-colour-" + ColourText(colour).substr(1) + L".ico";
+                const std::wstring ini = folder + L"\\desktop.ini", old = folder + L"\\" + expected;
+                ASSERT_TRUE(
+                    MoveFileW((folder + L"\\" + ColourFileName(colour)).c_str(), old.c_str()));
+                std::string bytes = ReadFileBytes(ini);
+                for (size_t at; (at = bytes.find("colour2-")) != std::string::npos;)
+                    bytes.erase(at + 6, 1);
+                SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+                temp.WriteFile(L"Coloured\\desktop.ini", bytes);
+                SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY | kColourFileMarks);
+                if ((unmarked = step % 2 != 0))
+                {
+                    SetFileAttributesW(old.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    temp.WriteFile(L"Coloured\\" + expected, EarlierColourFile(colour));
+                }
+            }
         }
-        else if (pick == std::size(kColours))
+        else if (other == 0)
             result = ApplyFolderIcon(text, plain), expected.clear();
-        else
+        else if (other == 1)
             result = RemoveFolderIcon(text), expected.clear();
-        if (result.status != IconStatus::ColourFileTaken)
+        else if (other == 4)
+            ASSERT_EQ(ApplyFolderIcon(text, taken).status, IconStatus::MadeFileTaken) << step;
+        else
+        {
+            // The picture as it is, or edited since; named with its index or without.
+            if (other == 3)
+                pictureBytes = SolidBmpFile(RGB(step, 255 - step, 7));
+            SetFileAttributesW(picture.c_str(), FILE_ATTRIBUTE_NORMAL);
+            temp.WriteFile(picture.substr(temp.Path().size() + 1), pictureBytes);
+            result = ApplyFolderIcon(text, step % 2 ? picture + L",0" : picture);
+            expected = IconResource(folder).substr(0, 30);
+            ASSERT_TRUE(IsPictureFileName(expected)) << step;
+            auto [known, added] = pictureNames.emplace(pictureBytes, expected);
+            ASSERT_EQ(known->second, expected) << step << ": one picture, one name";
+            for (const auto& [bytes, name] : pictureNames)
+                ASSERT_TRUE(bytes == pictureBytes || name != expected) << step;
+            // The picture isn't needed afterwards: the folder's own file holds the icon, and its
+            // recipe says what it was made of.
+            EXPECT_EQ(ExtractIconExW((folder + L"\\" + expected).c_str(), -1, nullptr, nullptr, 0),
+                      1u);
+            EXPECT_EQ(ReadMadeIcon(ReadFileBytes(folder + L"\\" + expected)).recipe,
+                      "picture " + std::string(expected.begin() + 18, expected.begin() + 26) +
+                          " \xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.bmp");
+        }
+        if (result.status != IconStatus::MadeFileTaken)
         {
             ASSERT_EQ(result.status, IconStatus::Ok) << step << " " << pick;
         }
 
         std::vector<std::wstring> found;
         WIN32_FIND_DATAW entry{};
-        HANDLE search = FindFirstFileW((folder + L"\\Tessaline-colour-*").c_str(), &entry);
+        HANDLE search = FindFirstFileW((folder + L"\\Tessaline-*").c_str(), &entry);
         for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry))
-            if (foreign != entry.cFileName)
+            if (foreign[0] != entry.cFileName && foreign[1] != entry.cFileName)
             {
                 found.push_back(entry.cFileName);
-                EXPECT_EQ(entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-                          static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+                EXPECT_EQ(entry.dwFileAttributes & kColourFileMarks,
+                          unmarked ? 0 : kColourFileMarks)
+                    << step;
             }
         FindClose(search);
         ASSERT_EQ(found, expected.empty() ? std::vector<std::wstring>()
                                           : std::vector<std::wstring>{expected})
-            << step;
-        wchar_t named[MAX_PATH] = {};
-        GetPrivateProfileStringW(L".ShellClassInfo", L"IconResource", L"", named, MAX_PATH,
-                                 (folder + L"\\desktop.ini").c_str());
+            << step << " " << pick;
         if (!expected.empty())
         {
-            ASSERT_EQ(std::wstring(named), expected + L",0") << step;
+            ASSERT_EQ(IconResource(folder), expected + L",0") << step;
         }
-        ASSERT_EQ(ReadFileBytes(folder + L"\\" + foreign), "someone's");
+        for (const std::wstring& name : foreign)
+            ASSERT_EQ(ReadFileBytes(folder + L"\\" + name), "someone's");
         ASSERT_EQ(ReadFileBytes(folder + L"\\notes.txt"), "mine");
     }
 
@@ -422,7 +490,7 @@ TEST(FolderColour, AColourFileThatTessalineMadeIsTakenUpWithItsMarks)
         const std::wstring file = temp.WriteFile(name + L"\\" + ColourFileName(colour), bytes);
         SetFileAttributesW(file.c_str(), marks != 0 ? marks : FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status,
-                  tessalines ? IconStatus::Ok : IconStatus::ColourFileTaken)
+                  tessalines ? IconStatus::Ok : IconStatus::MadeFileTaken)
             << name;
         EXPECT_TRUE(ReadFileBytes(file) == bytes) << name << ": never replaced";
         EXPECT_EQ(Marks(file), tessalines ? kColourFileMarks : marks) << name;
@@ -545,7 +613,7 @@ TEST(FolderColour, AFolderTooDeepForTheColourFilesNameIsRefusedUntouched)
 
 TEST(FolderColour, AnotherFoldersColourFileGivesThisFolderItsOwn)
 {
-    // "/apply C:\a\Tessaline-colour-FF0000.ico C:\b": b gets a colour file of its own, named
+    // "/apply C:\a\Tessaline-colour2-FF0000.ico C:\b": b gets a colour file of its own, named
     // without a path, and keeps it when a's colour changes, however the path is spelt.
     TempFolder temp;
     const std::wstring a = temp.MakeFolder(L"a");
@@ -569,4 +637,17 @@ TEST(FolderColour, AnotherFoldersColourFileGivesThisFolderItsOwn)
     EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
     for (const std::wstring& other : others)
         EXPECT_TRUE(ReadFileBytes(other) == ColouredFolderIconFile(RGB(0xFF, 0x00, 0x00))) << other;
+
+    // So for a picture's file: c gets a copy of a's, which stays when a's icon changes.
+    const std::wstring photo = temp.WriteFile(L"photo.bmp", SolidBmpFile(RGB(0, 0, 255)));
+    ASSERT_EQ(ApplyFolderIcon(FolderText::FromOutside(a), photo).status, IconStatus::Ok);
+    const std::wstring picture = IconResource(a).substr(0, 30);
+    const std::string made = ReadFileBytes(a + L"\\" + picture);
+    const std::wstring c = temp.MakeFolder(L"c");
+    ASSERT_EQ(ApplyFolderIcon(FolderText::FromOutside(c), a + L"\\" + picture).status,
+              IconStatus::Ok);
+    EXPECT_EQ(IconResource(c), picture + L",0");
+    ASSERT_EQ(ApplyFolderIcon(FolderText::FromOutside(a), L"#00FF00").status, IconStatus::Ok);
+    EXPECT_FALSE(Exists(a + L"\\" + picture));
+    EXPECT_TRUE(!made.empty() && ReadFileBytes(c + L"\\" + picture) == made);
 }

@@ -298,7 +298,9 @@ TEST_F(Handlers, ChoosingAnIconFillsTheBoxAndPreviewsItWithoutOwner)
     EXPECT_EQ(host.openDialog.seen.hwndOwner, nullptr) << "the main window stays usable";
     const wchar_t filter[] = L"Icon Files (*.ico)\0*.ico\0"
                              L"Icons in programs and libraries (*.exe;*.dll;*.icl)\0"
-                             L"*.exe;*.dll;*.icl\0All files (*.*)\0*.*\0";
+                             L"*.exe;*.dll;*.icl\0"
+                             L"Pictures (*.png;*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff)\0"
+                             L"*.png;*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff\0All files (*.*)\0*.*\0";
     EXPECT_EQ(host.openDialog.filter, std::wstring(filter, sizeof filter / sizeof filter[0]));
     EXPECT_TRUE(host.iconPicks.empty()) << "an .ico holds one icon: no chooser";
     EXPECT_EQ(host.openDialog.seen.Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST));
@@ -309,6 +311,17 @@ TEST_F(Handlers, ChoosingAnIconFillsTheBoxAndPreviewsItWithoutOwner)
     EXPECT_FALSE(Enabled(frmMain::cmdApply));
     EXPECT_TRUE(PreviewShowsRed());
 
+    // A picture goes into the box as it is, and its icon shows at once; a broken one shows
+    // nothing, and Apply names it.
+    host.openDialog.answer = folder.WriteFile(L"red.bmp", SolidBmpFile(kRed));
+    Click(frmMain::cmdIcon);
+    EXPECT_EQ(form.Text(frmMain::txtIcon), host.openDialog.answer);
+    EXPECT_TRUE(PreviewShowsRed());
+    host.openDialog.answer = folder.WriteFile(L"broken.png", "\x89PNG\r\n");
+    Click(frmMain::cmdIcon);
+    EXPECT_EQ(form.Text(frmMain::txtIcon), host.openDialog.answer);
+    EXPECT_TRUE(PreviewEmpty());
+
     // Cancelling empties the box and the preview, whatever they held.
     form.SetText(frmMain::txtIcon, redIcon);
     host.openDialog.answer = L"";
@@ -316,7 +329,7 @@ TEST_F(Handlers, ChoosingAnIconFillsTheBoxAndPreviewsItWithoutOwner)
     EXPECT_EQ(form.Text(frmMain::txtIcon), L"");
     EXPECT_FALSE(Enabled(frmMain::cmdApply));
     EXPECT_TRUE(PreviewEmpty());
-    EXPECT_EQ(host.openDialog.shown, 2);
+    EXPECT_EQ(host.openDialog.shown, 4);
 }
 TEST_F(Handlers, ALibrarysIconsAreChosenWithTheChooserAndWrittenWithTheirIndex)
 {

@@ -23,7 +23,6 @@ constexpr GUID kBgra32 = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
 
 constexpr int kLargest = 256;
-constexpr int kLargestXpSize = 48;
 // The made icon's trailer ends in these: the recipe's length (one byte), then the magic.
 constexpr std::string_view kMadeIconMagic = "TESLmade";
 constexpr std::size_t kMadeIconTail = 1 + kMadeIconMagic.size();
@@ -97,10 +96,15 @@ struct PngEncoder
     }
 };
 
+// Printable ASCII, or the bytes of UTF-8's other characters (a picture's file name): no control
+// characters.
 bool IsRecipe(std::string_view recipe)
 {
-    return !recipe.empty() && recipe.size() <= 0xFF &&
-           std::all_of(recipe.begin(), recipe.end(), [](char c) { return c >= ' ' && c <= '~'; });
+    return !recipe.empty() && recipe.size() <= kLargestRecipe &&
+           std::all_of(recipe.begin(), recipe.end(), [](char c) {
+               const unsigned char byte = static_cast<unsigned char>(c);
+               return byte >= ' ' && byte != 0x7F;
+           });
 }
 } // namespace
 
@@ -136,7 +140,8 @@ std::string PngBytes(const IconImage& image)
     return bytes;
 }
 
-std::string IconFileBytes(const std::vector<IconImage>& images, std::string_view recipe)
+std::string IconFileBytes(const std::vector<IconImage>& images, std::string_view recipe,
+                          std::size_t limit, int largestDib)
 {
     if (!IsRecipe(recipe))
         return {};
@@ -150,9 +155,9 @@ std::string IconFileBytes(const std::vector<IconImage>& images, std::string_view
         if (size <= 0 || size > kLargest ||
             image.pixels.size() != static_cast<std::size_t>(size) * size)
             continue;
-        // XP reads DIBs and shows no icon above 48; larger ones are PNG, which keeps the file
+        // XP reads DIBs; larger ones are PNG, which keeps the file
         // small, or left out where there is no encoder.
-        const std::string bytes = size > kLargestXpSize ? PngBytes(image) : DibBytes(image);
+        const std::string bytes = size > largestDib ? PngBytes(image) : DibBytes(image);
         if (bytes.empty())
             continue;
         const BYTE side = static_cast<BYTE>(size); // 256 is written as 0
@@ -166,7 +171,7 @@ std::string IconFileBytes(const std::vector<IconImage>& images, std::string_view
     data.append(recipe.data(), recipe.size());
     data += static_cast<char>(recipe.size());
     data.append(kMadeIconMagic.data(), kMadeIconMagic.size());
-    if (count == 0 || start + data.size() >= kIconFileLimit)
+    if (count == 0 || start + data.size() >= limit)
         return {};
     for (WORD i = 0; i < count; ++i)
     {

@@ -10,6 +10,11 @@
 
 // A file this size or larger is never written: a folder's icon file stays small.
 constexpr std::size_t kIconFileLimit = 128 * 1024;
+// XP shows no icon above 48: larger images are PNG, which keeps the file small.
+constexpr int kLargestXpIcon = 48;
+
+// The longest recipe a made icon's trailer holds, in bytes: its length is one byte.
+constexpr std::size_t kLargestRecipe = 0xFF;
 
 // The image compressed as PNG (32 bits, with alpha) by the Windows Imaging Component; empty where
 // it isn't at hand (XP without it) or fails. Needs COM on the calling thread.
@@ -19,10 +24,12 @@ std::string PngBytes(const IconImage& image);
 // and an AND mask made from the alpha for screens of fewer colours; larger ones compressed as PNG,
 // which Vista and later read (XP shows none so large), and left out where there is no PNG
 // encoder. After the images, which the directory alone locates, comes the made icon's trailer:
-// the recipe (printable ASCII, up to 255 characters, such as a colour's "#RRGGBB"), its length
-// and a magic, which every icon reader skips. Empty when there is no image to write, the recipe
-// doesn't fit, or the file would reach kIconFileLimit.
-std::string IconFileBytes(const std::vector<IconImage>& images, std::string_view recipe);
+// the recipe (UTF-8 without control characters, up to kLargestRecipe bytes, such as a colour's
+// "#RRGGBB"), its length and a magic, which every icon reader skips. Empty when there is no image
+// to write, the recipe doesn't fit, or the file would reach the limit. Up to largestDib the
+// images are DIBs.
+std::string IconFileBytes(const std::vector<IconImage>& images, std::string_view recipe,
+                          std::size_t limit = kIconFileLimit, int largestDib = kLargestXpIcon);
 
 // What an icon file that Tessaline made says of itself, which no Windows build changes (the
 // images that the system's icons give may differ on each one).

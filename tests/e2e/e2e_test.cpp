@@ -466,20 +466,79 @@ TEST_F(EndToEndFolders, BatchRemoveTakesEachFolderOnceAndBringsBackASetAsideIcon
     EXPECT_EQ(ReadFileBytes(Ini()), foreign);
 }
 
-TEST_F(EndToEndFolders, BatchModeColoursEachFolderWithAHiddenFileItsDesktopIniNames)
+TEST_F(EndToEndFolders, BatchModeMakesAColourOrAPictureOnceIntoAHiddenFileOrRefusesItUntouched)
 {
-    const std::wstring other = folder.MakeFolder(L"Other");
-    std::string output;
-    Driver colour(Driver::Batch::Output, L"/apply #d9433b Photos Other", folder.Path());
-    EXPECT_EQ(colour.WaitForExit(&output), 0u) << output;
-    EXPECT_EQ(output, "");
-    const std::wstring name = L"Tessaline-colour-D9433B.ico";
-    for (const std::wstring& coloured : {target, other})
+    // A header of 0 × 0 pixels, and one of more pixels than Tessaline takes.
+    const auto bmpHeader = [](int side) {
+        std::string bytes = SolidBmpFile(0).substr(0, 54);
+        for (int at : {18, 22})
+            for (int i = 0; i < 4; ++i)
+                bytes[at + i] = static_cast<char>(side >> (8 * i));
+        return bytes;
+    };
+    folder.WriteFile(L"red.bmp", SolidBmpFile(RGB(255, 0, 0)));
+    folder.WriteFile(L"broken.png", "\x89PNG\r\n");
+    folder.WriteFile(L"empty.bmp", bmpHeader(0));
+    folder.WriteFile(L"huge.bmp", bmpHeader(20000));
+    folder.WriteFile(L"notes.txt", "mine");
+    const std::string unchanged = " Nothing was changed.\r\nNo folder was changed.\r\n";
+    const struct
     {
-        EXPECT_EQ(ReadFileBytes(coloured + L"\\desktop.ini"), ExpectedDesktopIni(name));
-        EXPECT_EQ(GetFileAttributesW((coloured + L"\\" + name).c_str()) &
-                      (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY),
-                  static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+        const wchar_t* icon;
+        const char* made; // the made file's name, up to its digest; none: refused
+        std::string output;
+    } rows[] = {
+        {L"#d9433b", "Tessaline-colour2-D9433B.ico", ""},
+        {L"red.bmp", "Tessaline-picture-", ""},
+        {L"broken.png", nullptr,
+         "The picture \"" + Narrow(folder / L"broken.png") +
+             "\" can't be read: Windows reads no pictures of its kind, or the file is damaged." +
+             unchanged},
+        {L"empty.bmp", nullptr,
+         "The picture \"" + Narrow(folder / L"empty.bmp") + "\" has no pixels to make an icon of." +
+             unchanged},
+        {L"huge.bmp", nullptr,
+         "The picture \"" + Narrow(folder / L"huge.bmp") +
+             "\" is larger than Tessaline takes: up to 50 million pixels and 64 MB." + unchanged},
+        {L"notes.txt", nullptr,
+         "The file named in \"" + Narrow(folder / L"notes.txt") +
+             "\" is neither an icon (an icon file, a program or an icon library) nor a picture "
+             "that Windows can read." +
+             unchanged},
+    };
+    const std::wstring other = folder.MakeFolder(L"Other");
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(Narrow(row.icon));
+        std::vector<std::wstring> made;
+        std::string output;
+        Driver batch(Driver::Batch::Output, L"/apply " + std::wstring(row.icon) + L" Photos Other",
+                     folder.Path());
+        EXPECT_EQ(batch.WaitForExit(&output), row.made ? 0u : 1u);
+        EXPECT_EQ(output, row.output);
+        for (const std::wstring& changed : {target, other})
+        {
+            const std::string ini = ReadFileBytes(changed + L"\\desktop.ini");
+            if (!row.made)
+            {
+                EXPECT_EQ(ini, "");
+                continue;
+            }
+            const size_t at = ini.find("IconFile=") + 9;
+            const std::string value = ini.substr(at, ini.find('\r', at) - at);
+            const std::wstring name(value.begin(), value.end());
+            made.push_back(changed + L"\\" + name);
+            EXPECT_EQ(Narrow(name).rfind(row.made, 0), 0u) << name;
+            EXPECT_EQ(ini, ExpectedDesktopIni(name));
+            EXPECT_EQ(
+                GetFileAttributesW((changed + L"\\" + name).c_str()) &
+                    (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY),
+                static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+        }
+        Driver remove(Driver::Batch::Output, L"/remove Photos Other", folder.Path());
+        EXPECT_EQ(remove.WaitForExit(), 0u);
+        for (const std::wstring& file : made)
+            EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(file);
     }
 }
 
@@ -537,7 +596,7 @@ TEST_F(EndToEndFolders, TheFolderMenuDoesManyFoldersInOneRunWithAtMostOneBox)
     folders.pop_back();
     for (const std::wstring& done : folders)
         EXPECT_EQ(ReadFileBytes(done + L"\\desktop.ini"),
-                  ExpectedDesktopIni(L"Tessaline-colour-3A7BD5.ico"))
+                  ExpectedDesktopIni(L"Tessaline-colour2-3A7BD5.ico"))
             << Narrow(done);
 
     // "Default" over folders whose icons others set: one box lists them.

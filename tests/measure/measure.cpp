@@ -1,14 +1,17 @@
 // Figures to compare between runs, one a line with its unit. Not a test: nothing here fails on
 // a slow machine. Run by scripts/measure under Wine.
 
+#include "engine/ComApartment.h"
 #include "engine/DesktopIniMerge.h"
 #include "engine/FolderIcon.h"
 #include "engine/IconEntry.h"
 #include "engine/IniText.h"
+#include "engine/imaging/PictureIcon.h"
 #include "runtime/Twips.h"
 #include "support/FakeHost.h"
 #include "support/IconFile.h"
 #include "support/IconLibrary.h"
+#include "support/PictureFile.h"
 #include "support/TempFolder.h"
 #include "support/Windows.h"
 #include "ui/main/Preview.h"
@@ -210,13 +213,27 @@ void ApplyFigures()
     TempFolder root;
     std::wstring icon = root.WriteFile(L"star.ico", SolidIconFile(RGB(255, 0, 0)));
     std::wstring batchArguments = L" /apply star.ico", colourArguments = L" /apply #3A7BD5";
+    std::wstring pictureArguments = L" /apply photo.bmp";
+    // A photo's size and shading, 640 × 480: its icon file is as large as a photo's.
+    std::string photo = SolidBmpFile(0).substr(0, 54);
+    for (int at : {2, 18, 22, 34})
+    {
+        const unsigned value = at == 18 ? 640 : at == 22 ? 480 : at == 2 ? 54 + 640 * 480 * 3 : 0;
+        for (int i = 0; i < 4; ++i)
+            photo[at + i] = static_cast<char>(value >> (8 * i));
+    }
+    for (unsigned i = 0; i < 640 * 480; ++i)
+        photo += {char(i % 640 ^ i / 640), char(i * 2654435761u >> 27), char(i / 1200)};
+    root.WriteFile(L"photo.bmp", photo);
     for (int i = 0; i < count; ++i)
     {
         root.MakeFolder(L"b" + std::to_wstring(i));
         root.MakeFolder(L"x" + std::to_wstring(i));
         root.MakeFolder(L"c" + std::to_wstring(i));
+        root.MakeFolder(L"p" + std::to_wstring(i));
         batchArguments += L" x" + std::to_wstring(i);
         colourArguments += L" c" + std::to_wstring(i);
+        pictureArguments += L" p" + std::to_wstring(i);
     }
     int failed = 0;
     double engine = MeanApplyMs(
@@ -274,16 +291,27 @@ void ApplyFigures()
     // The same folders coloured: the icon is made once, then written into each folder.
     double coloured =
         RunToEndMs(L"\"" + Beside(L"tessaline.exe") + L"\"" + colourArguments, root.Path()) / count;
-    int missing = 0, uncoloured = 0;
+    // The same folders with a picture: its icon is made once, then written into each folder.
+    double pictured =
+        RunToEndMs(L"\"" + Beside(L"tessaline.exe") + L"\"" + pictureArguments, root.Path()) /
+        count;
+    int missing = 0, uncoloured = 0, unpictured = 0;
     for (int i = 0; i < count; ++i)
     {
         if (GetFileAttributesW((root / (L"x" + std::to_wstring(i)) + L"\\desktop.ini").c_str()) ==
             INVALID_FILE_ATTRIBUTES)
             ++missing;
         if (GetFileAttributesW(
-                (root / (L"c" + std::to_wstring(i)) + L"\\Tessaline-colour-3A7BD5.ico").c_str()) ==
+                (root / (L"c" + std::to_wstring(i)) + L"\\Tessaline-colour2-3A7BD5.ico").c_str()) ==
             INVALID_FILE_ATTRIBUTES)
             ++uncoloured;
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW(
+            (root / (L"p" + std::to_wstring(i)) + L"\\Tessaline-picture-*.ico").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            ++unpictured;
+        else
+            FindClose(search);
     }
     std::printf("apply in the engine, mean over %d fresh folders: %.3f ms (%d failed)\n", count,
                 engine, failed);
@@ -307,6 +335,11 @@ void ApplyFigures()
                 count, coloured * count, uncoloured);
     std::printf("colour ratio, /apply #3A7BD5 / /apply star.ico: %.3f (aim: at most 1.5)\n",
                 coloured / program);
+    std::printf("batch of %d folders, tessaline.exe /apply photo.bmp (640 x 480): %.0f ms (%d "
+                "without their picture's file)\n",
+                count, pictured * count, unpictured);
+    std::printf("picture ratio, /apply photo.bmp / /apply star.ico: %.3f (aim: at most 1.5)\n",
+                pictured / program);
 }
 
 void PrintCounts(const char* when)
@@ -381,11 +414,51 @@ void MergeFigures()
     }
 }
 
+// A 12-megapixel photo (gradients and noise) made into an icon, against decoding it alone: its
+// frame's pixels as the decoder gives them.
+void PictureFigures()
+{
+    ApartmentScope apartment;
+    Picture photo{4000, 3000, std::vector<std::uint32_t>(4000 * 3000)};
+    for (std::size_t i = 0, noise = 1; i < photo.pixels.size(); ++i, noise = noise * 69069 + 1)
+        photo.pixels[i] = 0xFF000000 | (i % 4000 * 255 / 4000) << 16 |
+                          (i / 4000 * 255 / 3000) << 8 | (noise >> 24 & 0x3F);
+    const std::string jpeg =
+        EncodePicture(GUID_ContainerFormatJpeg, GUID_WICPixelFormat24bppBGR, {photo});
+    std::vector<double> decode, icon;
+    for (int i = 0; i < 3; ++i)
+    {
+        Com<IWICImagingFactory> factory;
+        Com<IWICStream> stream;
+        Com<IWICBitmapDecoder> decoder;
+        Com<IWICBitmapFrameDecode> frame;
+        double start = Now();
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                         IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.p));
+        factory.p->CreateStream(&stream.p);
+        stream.p->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(jpeg.data())),
+                                       DWORD(jpeg.size()));
+        factory.p->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
+                                           &decoder.p);
+        decoder.p->GetFrame(0, &frame.p);
+        frame.p->CopyPixels(nullptr, 4000 * 3, 4000 * 3000 * 3,
+                            reinterpret_cast<BYTE*>(photo.pixels.data()));
+        decode.push_back(Now() - start);
+        start = Now();
+        PictureIconFile(jpeg, "photo.jpg");
+        icon.push_back(Now() - start);
+    }
+    std::printf("12-megapixel JPEG decoded alone: %.0f ms\n", Median(decode));
+    std::printf("12-megapixel JPEG made into an icon: %.0f ms (%.2f times decoding it)\n",
+                Median(icon), Median(icon) / Median(decode));
+}
+
 int main()
 {
     StartUpFigures();
     ApplyFigures();
     MergeFigures();
     ResourceFigures();
+    PictureFigures();
     return 0;
 }

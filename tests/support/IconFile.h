@@ -36,3 +36,16 @@ inline std::string SolidIconFile(COLORREF color)
     ico.append(mask, '\0');
     return ico;
 }
+
+// A small picture as a BMP file, every pixel one colour: another colour is another picture.
+inline std::string SolidBmpFile(COLORREF colour)
+{
+    const int side = 8; // rows of 24 bytes, no padding
+    BITMAPFILEHEADER file{0x4D42, 54 + side * side * 3, 0, 0, 54};
+    BITMAPINFOHEADER info{sizeof info, side, side, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int i = 0; i < side * side; ++i)
+        bytes += {char(GetBValue(colour)), char(GetGValue(colour)), char(GetRValue(colour))};
+    return bytes;
+}

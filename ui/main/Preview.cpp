@@ -7,7 +7,6 @@
 
 #include <shellapi.h>
 
-
 namespace
 {
 void Draw(PictureBox& picture, int dpi, HICON handle)
@@ -38,8 +37,13 @@ void DrawPreviewIcon(PictureBox& picture, int dpi, const std::wstring& path, int
 
 void DrawPreviewColour(PictureBox& picture, int dpi, COLORREF colour)
 {
+    DrawPreviewMade(picture, dpi, ColouredFolderIconFile(colour));
+}
+
+void DrawPreviewMade(PictureBox& picture, int dpi, const std::string& file)
+{
     const int size = SystemMetricAt(SM_CXICON, dpi);
-    const std::string_view image = IconFileImage(ColouredFolderIconFile(colour), size);
+    const std::string_view image = IconFileImage(file, size);
     if (image.empty())
         return;
     Draw(picture, dpi,

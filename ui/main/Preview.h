@@ -13,3 +13,7 @@ void DrawPreviewIcon(PictureBox& picture, int dpi, const std::wstring& path, int
 // Draws the folder in the colour as Apply writes it, at the same size and place. Draws nothing
 // when the system's folder icon can't be read.
 void DrawPreviewColour(PictureBox& picture, int dpi, COLORREF colour);
+
+// Draws the icon that Tessaline made (the bytes of its .ico file) as Apply writes it, at the same
+// size and place.
+void DrawPreviewMade(PictureBox& picture, int dpi, const std::string& file);

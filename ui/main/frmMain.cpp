@@ -242,6 +242,8 @@ void frmMain::cmdIcon_Click()
     args.HideReadOnly = false;
     args.Filter = L"Icon Files (*.ico)|*.ico|"
                   L"Icons in programs and libraries (*.exe;*.dll;*.icl)|*.exe;*.dll;*.icl|"
+                  L"Pictures (*.png;*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff)|"
+                  L"*.png;*.jpg;*.jpeg;*.gif;*.bmp;*.tif;*.tiff|"
                   L"All files (*.*)|*.*";
     args.FilterIndex = 1;
     args.InitDir = L"";
@@ -259,7 +261,15 @@ void frmMain::cmdIcon_Click()
 void frmMain::SelectIconPath(const std::wstring& path)
 {
     std::wstring text = path;
-    if (IconCount(path) > 1)
+    // A picture is made into an icon of one image, shown as Apply writes it; one that can't be is
+    // refused by Apply, by its name.
+    const IconEntry entry =
+        path.empty() ? IconEntry{} : MakeIconEntry(FolderText::Typed(Text(txtFolder)), path);
+    const bool made = entry.made.bytes != nullptr ||
+                      entry.problem == IconProblem::PictureNoPixels ||
+                      entry.problem == IconProblem::PictureTooLarge ||
+                      entry.problem == IconProblem::PictureUnreadable;
+    if (!made && IconCount(path) > 1)
     {
         const IconChoice choice = TheHost().PickIcon(Hwnd(), path, 0);
         switch (choice.outcome)
@@ -275,15 +285,23 @@ void frmMain::SelectIconPath(const std::wstring& path)
             break;
         }
     }
-    else if (!path.empty() && !HasExtension(path, L".ico"))
+    else if (!made && !path.empty() && !HasExtension(path, L".ico"))
     {
         // Apply then examines the file and says what is wrong with it.
         text = IndexedIconText(path, 0);
     }
     SetText(txtIcon, text);
     ClearPreview();
-    const IconLocation shown = IconTextLocation(FolderText::Typed(Text(txtFolder)), text);
-    ShowPreview(shown.path, shown.index);
+    if (entry.made.bytes != nullptr)
+    {
+        m_shownMade = *entry.made.bytes;
+        ShowPreview(L"", 0);
+    }
+    else if (!made)
+    {
+        const IconLocation shown = IconTextLocation(FolderText::Typed(Text(txtFolder)), text);
+        ShowPreview(shown.path, shown.index);
+    }
     FreeMemory();
 }
 
@@ -352,6 +370,7 @@ void frmMain::ClearPreview()
     Picture(picIcon).Clear();
     m_shownPath.clear();
     m_shownColour = CLR_INVALID;
+    m_shownMade.clear();
 }
 
 void frmMain::ShowPreview(const std::wstring& path, int index, COLORREF colour)
@@ -359,7 +378,9 @@ void frmMain::ShowPreview(const std::wstring& path, int index, COLORREF colour)
     m_shownPath = path;
     m_shownIndex = index;
     m_shownColour = colour;
-    if (colour != CLR_INVALID)
+    if (!m_shownMade.empty())
+        DrawPreviewMade(Picture(picIcon), Dpi(), m_shownMade);
+    else if (colour != CLR_INVALID)
         DrawPreviewColour(Picture(picIcon), Dpi(), colour);
     else
         DrawPreviewIcon(Picture(picIcon), Dpi(), path, index);

@@ -101,6 +101,7 @@ class frmMain : public Form
     std::wstring m_shownPath;
     int m_shownIndex = 0;
     COLORREF m_shownColour = CLR_INVALID;
+    std::string m_shownMade; // the .ico file made of a picture, shown instead
     int m_busy = 0;
 };
 
