@@ -108,6 +108,24 @@ std::string ColourRecipe(COLORREF colour)
     return std::string(text.begin(), text.end());
 }
 
+// The system's folder icon in the colour, as this release colours it or as the ones before did.
+std::string ColourFileBytes(COLORREF colour, bool earlier)
+{
+    std::vector<IconImage> images = ReadIconImages(SystemFolderIcon());
+    for (IconImage& image : images)
+    {
+        if (!earlier)
+            RecolourImage(image, colour);
+        for (std::uint32_t& pixel : image.pixels)
+            if (earlier)
+                pixel = EarlierRecolourPixel(pixel, colour);
+    }
+    std::string bytes = IconFileBytes(images, ColourRecipe(colour));
+    if (earlier) // before the made icon's trailer
+        bytes.resize(ReadMadeIcon(bytes).imagesEnd);
+    return bytes;
+}
+
 // The colour that a colour file's name gives.
 bool ColourOfFileName(const std::wstring& name, COLORREF* colour)
 {
@@ -124,13 +142,14 @@ const std::string& ColouredFolderIconFile(COLORREF colour)
     // A file that couldn't be made is tried again: the failure may pass.
     if (colour == g_madeColour && !g_madeFile.empty())
         return g_madeFile;
-    std::vector<IconImage> images = ReadIconImages(SystemFolderIcon());
-    for (IconImage& image : images)
-        for (std::uint32_t& pixel : image.pixels)
-            pixel = RecolourPixel(pixel, colour);
-    g_madeFile = IconFileBytes(images, ColourRecipe(colour));
+    g_madeFile = ColourFileBytes(colour, false);
     g_madeColour = colour;
     return g_madeFile;
+}
+
+std::string EarlierColourFileBytes(COLORREF colour)
+{
+    return ColourFileBytes(colour, true);
 }
 
 std::wstring ColourFileName(COLORREF colour)

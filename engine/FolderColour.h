@@ -26,6 +26,10 @@ IconLocation SystemFolderIcon();
 // last colour's file is kept, so that many folders in one colour cost one icon.
 const std::string& ColouredFolderIconFile(COLORREF colour);
 
+// The colour's file as releases before the made icon's trailer wrote it on this Windows: the
+// images alone, in their way of colouring. Empty when it can't be made.
+std::string EarlierColourFileBytes(COLORREF colour);
+
 // The name of the colour's icon file in a folder, "Tessaline-colour-RRGGBB.ico": it says whose it
 // is, and a new colour is a new name, which the shell's icon cache has never seen.
 std::wstring ColourFileName(COLORREF colour);

@@ -288,13 +288,11 @@ std::string ReadColourFile(const std::wstring& path)
 // Whether the file is the colour's that Tessaline made: by its recipe on any Windows, or by the
 // bytes that releases before the recipe wrote here. Left by a delete that failed or lines that
 // were lost, or copied with the folder, it may be named again as it is.
-bool IsTessalinesColourFile(const std::wstring& path, const std::wstring& name,
-                            const std::string& made)
+bool IsTessalinesColourFile(const std::wstring& path, const std::wstring& name, COLORREF colour)
 {
     const std::string held = ReadColourFile(path);
-    const size_t imagesEnd = ReadMadeIcon(made).imagesEnd;
     return IsMadeColourFile(held, name) ||
-           (imagesEnd != 0 && held.size() == imagesEnd && made.compare(0, imagesEnd, held) == 0);
+           (!held.empty() && held == EarlierColourFileBytes(colour));
 }
 
 // What putting the colour file in place changed, for a failure that follows to undo.
@@ -337,7 +335,7 @@ IconResult PutColourFile(const FolderText& folder, const Target& target, COLORRE
     {
         // With Tessaline's marks, which a copy may have lost: the next colour deletes it.
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            IsTessalinesColourFile(path, name, bytes))
+            IsTessalinesColourFile(path, name, colour))
         {
             SetAttributes(path, Settable(attributes) | kColourFileMarks);
             placed.marked = path;
