@@ -132,7 +132,7 @@ std::string FirstLookFile(COLORREF colour)
     std::vector<IconImage> images = ReadIconImages(SystemFolderIcon());
     for (IconImage& image : images)
         for (std::uint32_t& pixel : image.pixels)
-            pixel = RecolourPixel(pixel, colour);
+            pixel = EarlierRecolourPixel(pixel, colour);
     return IconFileBytes(images, ColourRecipe(colour));
 }
 } // namespace
@@ -142,7 +142,10 @@ const std::string& ColouredFolderIconFile(COLORREF colour)
     // A file that couldn't be made is tried again: the failure may pass.
     if (colour == g_madeColour && !g_madeFile.empty())
         return g_madeFile;
-    g_madeFile = FirstLookFile(colour);
+    std::vector<IconImage> images = ReadIconImages(SystemFolderIcon());
+    for (IconImage& image : images)
+        RecolourImage(image, colour);
+    g_madeFile = IconFileBytes(images, ColourRecipe(colour));
     g_madeColour = colour;
     return g_madeFile;
 }

@@ -17,11 +17,12 @@ extern "C"
 
     // A report of math errors on the standard error stream, which start-up installs only when a
     // program asks for it at build time (_MINGW_INSTALL_DEBUG_MATHERR); this one never does.
+    // MinGW's own registration of a report stays: the math functions that a test may call reach
+    // it too.
     int _matherr(struct _exception*)
     {
         return 0;
     }
-    void __mingw_setusermatherr(int (*)(struct _exception*)) {}
 
     // Start-up makes this the process's last-chance exception filter. MinGW's hands a crash to the
     // C runtime's signal() handlers before the filter that was there before; the program sets none,

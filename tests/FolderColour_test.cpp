@@ -1,5 +1,5 @@
 // Coloured folders: the colour text, and the .ico file made from the system's folder icon, read
-// back with the system's own icon functions and compared with the textbook HSL colour.
+// back with the system's own icon functions and measured in CIELAB against the colour.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <map>
@@ -35,42 +36,58 @@ std::uint32_t Pixel(COLORREF colour)
     return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
 }
 
-// Why result is not source in the colour, or empty: the same alpha, and each channel within
-// rounding of the textbook HSL colour with the colour's hue and saturation and the source's
-// lightness, in floating point apart from the engine's whole numbers. A grey colour gives grey.
-std::string Mismatch(std::uint32_t source, std::uint32_t result, COLORREF colour)
+// CIELAB (D65) of an sRGB pixel (0x..RRGGBB), and CIEDE2000 (Sharma, Wu and Dalal 2005).
+using Lab = std::array<double, 3>;
+Lab CieLab(std::uint32_t pixel)
 {
-    auto channels = [](std::uint32_t pixel) {
-        return std::array<double, 3>{double(pixel >> 16 & 0xFF), double(pixel >> 8 & 0xFF),
-                                     double(pixel & 0xFF)};
+    auto linear = [&](int shift) {
+        const double c = (pixel >> shift & 0xFF) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
     };
-    const auto want = channels(Pixel(colour)), made = channels(result), from = channels(source);
-    const double top = *std::max_element(want.begin(), want.end());
-    const double bottom = *std::min_element(want.begin(), want.end());
-    const double lightness = (*std::max_element(from.begin(), from.end()) +
-                              *std::min_element(from.begin(), from.end())) /
-                             2;
-    // Hue in sixths of the circle, saturation, and the chroma they give at that lightness.
-    const double hue = top == bottom    ? 0
-                       : top == want[0] ? std::fmod((want[1] - want[2]) / (top - bottom) + 6, 6)
-                       : top == want[1] ? (want[2] - want[0]) / (top - bottom) + 2
-                                        : (want[0] - want[1]) / (top - bottom) + 4;
-    const double saturation =
-        top == bottom ? 0 : (top - bottom) / (255 - std::abs(top + bottom - 255));
-    const double chroma = saturation * (255 - std::abs(2 * lightness - 255));
-    if (result >> 24 != source >> 24)
-        return "alpha of " + std::to_string(source);
-    if (saturation == 0 && (made[0] != made[1] || made[1] != made[2]))
-        return "not grey: " + std::to_string(result);
+    const double r = linear(16), g = linear(8), b = linear(0);
+    auto f = [](double t) {
+        return t > 216 / 24389. ? std::cbrt(t) : (24389 / 27. * t + 16) / 116;
+    };
+    const double fy = f(0.2126729 * r + 0.7151522 * g + 0.0721750 * b);
+    return {116 * fy - 16,
+            500 * (f((0.4124564 * r + 0.3575761 * g + 0.1804375 * b) / 0.95047) - fy),
+            200 * (fy - f((0.0193339 * r + 0.1191920 * g + 0.9503041 * b) / 1.08883))};
+}
+
+double DeltaE(const Lab& x, const Lab& y)
+{
+    const double deg = 3.14159265358979323846 / 180;
+    auto g = [](double c) { return 0.5 - 0.5 * std::sqrt(1 / (1 + std::pow(25 / c, 7))); };
+    const double gain = 1 + g((std::hypot(x[1], x[2]) + std::hypot(y[1], y[2])) / 2);
+    const double c1 = std::hypot(gain * x[1], x[2]), c2 = std::hypot(gain * y[1], y[2]);
+    auto hue = [&](const Lab& v) {
+        return std::fmod(std::atan2(v[2], gain * v[1]) / deg + 360, 360);
+    };
+    const double h1 = hue(x), h2 = hue(y), dh = std::remainder(h2 - h1, 360);
+    const double h = c1 * c2 == 0 ? h1 + h2 : std::fmod(h1 + dh / 2 + 360, 360);
+    const double l = (x[0] + y[0]) / 2 - 50, c = (c1 + c2) / 2;
+    const double t = 1 - 0.17 * std::cos((h - 30) * deg) + 0.24 * std::cos(2 * h * deg) +
+                     0.32 * std::cos((3 * h + 6) * deg) - 0.20 * std::cos((4 * h - 63) * deg);
+    const double rt = -std::sin(60 * std::exp(-std::pow((h - 275) / 25, 2)) * deg) * (2 - 4 * g(c));
+    const double dl = (y[0] - x[0]) / (1 + 0.015 * l * l / std::sqrt(20 + l * l));
+    const double dc = (c2 - c1) / (1 + 0.045 * c);
+    const double dH = 2 * std::sqrt(c1 * c2) * std::sin(dh / 2 * deg) / (1 + 0.015 * c * t);
+    return std::sqrt(dl * dl + dc * dc + dH * dH + rt * dc * dH);
+}
+
+// The median of L*, a* and b* each, over the pixels at those places.
+Lab MedianLab(const std::vector<std::uint32_t>& pixels, const std::vector<size_t>& places)
+{
+    Lab median;
     for (int i = 0; i < 3; ++i)
     {
-        // Where the hue puts this channel between the lowest (0) and the highest (1).
-        const double place = std::clamp(std::abs(std::fmod(hue + 6 - 2 * i, 6) - 3) - 1, 0., 1.);
-        if (std::abs(made[i] - (lightness - chroma / 2 + chroma * place)) > 0.5 + 1e-9)
-            return "channel " + std::to_string(i) + " of " + std::to_string(source) + ": " +
-                   std::to_string(result);
+        std::vector<double> values;
+        for (size_t place : places)
+            values.push_back(CieLab(pixels[place])[i]);
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        median[i] = values[values.size() / 2];
     }
-    return "";
+    return median;
 }
 
 // The pixels as the system reads the file at exactly that size: the colour, or the mask.
@@ -125,8 +142,12 @@ bool Exists(const std::wstring& path)
 // The colour's file as the release before the made icon's trailer wrote it: the images alone.
 std::string EarlierColourFile(COLORREF colour)
 {
-    const std::string& made = ColouredFolderIconFile(colour);
-    return made.substr(0, ReadMadeIcon(made).imagesEnd);
+    std::vector<IconImage> images = ReadIconImages(SystemFolderIcon());
+    for (IconImage& image : images)
+        for (std::uint32_t& pixel : image.pixels)
+            pixel = EarlierRecolourPixel(pixel, colour);
+    const std::string file = IconFileBytes(images, "x");
+    return file.substr(0, ReadMadeIcon(file).imagesEnd);
 }
 
 // Grey, black, white, a very dark and a very light colour, pure red, green and blue, mid orange.
@@ -155,16 +176,56 @@ TEST(FolderColour, ColourTextIsExactlyHashAndSixHexDigits)
     EXPECT_EQ(colour, RGB(0xFF, 0x88, 0x00));
 }
 
-TEST(FolderColour, APixelTakesTheColoursHueAndSaturationAndKeepsItsLightness)
+TEST(FolderColour, TheFoldersFaceIsTheColourAndItsShadingStays)
 {
-    for (COLORREF colour : kColours) // every lightness, with a grid of hues and alphas
-        for (std::uint32_t r = 0; r < 256; r += 15)
-            for (std::uint32_t g = 0; g < 256; g += 15)
-                for (std::uint32_t b = 0; b < 256; b += 15)
-                {
-                    const std::uint32_t pixel = (r + g + b) % 256 << 24 | r << 16 | g << 8 | b;
-                    ASSERT_EQ(Mismatch(pixel, RecolourPixel(pixel, colour), colour), "") << colour;
-                }
+    // Rows 1 and 17 of Sharma's published test data.
+    EXPECT_NEAR(DeltaE({50, 2.6772, -79.7751}, {50, 0, -82.7485}), 2.0425, 1e-4);
+    EXPECT_NEAR(DeltaE({50, 2.5, 0}, {73, 25, -18}), 27.1492, 1e-4);
+    // The folder menu's nine, then dark, light, grey, saturated and pastel ones, then the cube's.
+    std::vector<std::uint32_t> colours = {
+        0xD9433B, 0xEE8A2A, 0xE8C21F, 0x43A047, 0x1E9E98, 0x3A7BD5, 0x8E4EC6, 0xD9508F, 0x8A8F98,
+        0x000000, 0x000001, 0x010101, 0x140628, 0x000080, 0x800000, 0x808000, 0x202020, 0xFFFFFF,
+        0xF0FFF4, 0xFFFACD, 0xE0E0E0, 0x808080, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFD1DC, 0xC7CEEA};
+    for (unsigned seed = 5; colours.size() < 45;)
+        colours.push_back((seed = seed * 1103515245 + 12345) >> 8 & 0xFFFFFF);
+    TempFolder temp;
+    for (const IconImage& source : ReadIconImages(SystemFolderIcon()))
+    {
+        // Found without the program: the face (opaque, within 10 of their median), edges (20
+        // darker).
+        std::vector<size_t> opaque, face, edge;
+        for (size_t p = 0; p < source.pixels.size(); ++p)
+            if (source.pixels[p] >> 24 == 0xFF)
+                opaque.push_back(p);
+        const Lab middle = MedianLab(source.pixels, opaque);
+        for (size_t p : opaque)
+            if (const Lab lab = CieLab(source.pixels[p]); lab[0] <= middle[0] - 20)
+                edge.push_back(p);
+            else if (DeltaE(lab, middle) <= 10)
+                face.push_back(p);
+        ASSERT_TRUE(face.size() > opaque.size() / 4 && !edge.empty()) << source.size;
+        std::vector<Lab> faces;
+        for (size_t i = 0; i < colours.size() && (source.size == 48 || source.size == 256); ++i)
+        {
+            const std::uint32_t rgb = colours[i],
+                                colour = RGB(rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
+            const std::wstring path = temp.WriteFile(L"f.ico", ColouredFolderIconFile(colour));
+            const auto loaded = LoadedPixels(path, source.size);
+            faces.push_back(MedianLab(loaded, face));
+            const double error = DeltaE(faces[i], CieLab(rgb));
+            EXPECT_LE(error, 10) << ColourText(colour) << " at " << source.size;
+            std::printf("%06X at %d: %.2f\n", rgb, source.size, error);
+            if (rgb != 0 && rgb != 0xFFFFFF)
+                continue;
+            // Pressed together, not clipped: the shape shows; no black or white where none was.
+            EXPECT_GE(std::abs(faces[i][0] - MedianLab(loaded, edge)[0]), 5) << rgb;
+            for (size_t p : opaque)
+                ASSERT_FALSE((loaded[p] & 0xFFFFFF) == rgb && (source.pixels[p] & 0xFFFFFF) != rgb);
+        }
+        // Black, the blue and the grey next to it give nearly the same folder.
+        EXPECT_TRUE(faces.empty() ||
+                    (DeltaE(faces[9], faces[10]) <= 2 && DeltaE(faces[9], faces[11]) <= 2));
+    }
 }
 
 TEST(FolderColour, TheFileHoldsTheSystemFolderIconInTheColour)
@@ -204,15 +265,18 @@ TEST(FolderColour, TheFileHoldsTheSystemFolderIconInTheColour)
             EXPECT_EQ(IsPng(std::get<2>(entries[i])), size == 256);
             const auto loaded = LoadedPixels(path, size), mask = LoadedPixels(path, size, true);
             ASSERT_EQ(loaded.size(), source[i].pixels.size());
+            IconImage made = source[i];
+            RecolourImage(made, colour);
             std::string why;
             for (size_t p = 0; p < loaded.size() && why.empty(); ++p)
             {
                 // Where the source is transparent, what the loader keeps of the colour is moot.
-                const std::uint32_t from = source[i].pixels[p];
-                why = from >> 24 == 0 ? (loaded[p] >> 24 ? "alpha" : "")
-                                      : Mismatch(from, loaded[p], colour);
-                if (why.empty() && from >> 24 && loaded[p] != RecolourPixel(from, colour))
-                    why = "not as made";
+                const std::uint32_t from = source[i].pixels[p], to = loaded[p];
+                const auto [low, high] = std::minmax({to >> 16 & 0xFF, to >> 8 & 0xFF, to & 0xFF});
+                why = (to ^ from) >> 24                                              ? "alpha"
+                      : from >> 24 && to != made.pixels[p]                           ? "not as made"
+                      : from >> 24 && Pixel(colour) % 0x10101 == 0 && high - low > 1 ? "not grey"
+                                                                                     : "";
                 if (why.empty() && size < 256 && (mask[p] != 0) != (from >> 24 < 0x80))
                     why = "mask";
             }
@@ -222,7 +286,8 @@ TEST(FolderColour, TheFileHoldsTheSystemFolderIconInTheColour)
         // LoadImageW above, PrivateExtractIconsW (ReadIconImages) and ExtractIconExW here.
         const std::wstring text = ColourText(colour);
         EXPECT_EQ(ReadMadeIcon(file).recipe, std::string(text.begin(), text.end()));
-        const std::wstring bare = temp.WriteFile(text + L"bare.ico", EarlierColourFile(colour));
+        const std::wstring bare =
+            temp.WriteFile(text + L"bare.ico", file.substr(0, ReadMadeIcon(file).imagesEnd));
         EXPECT_EQ(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0), 1u);
         const auto read = ReadIconImages({path, 0}), readBare = ReadIconImages({bare, 0});
         ASSERT_EQ(read.size(), 4u);
@@ -463,9 +528,10 @@ TEST(FolderColour, AFileThatAnEditedDesktopIniNamesIsDeletedOnlyWithTessalinesMa
 TEST(FolderColour, AColourFileThatTessalineMadeIsTakenUpWithItsMarks)
 {
     // Left in the folder by Tessaline (its desktop.ini deleted by hand), copied by a tool that
-    // drops marks, made by the release before the recipe or on another Windows, whose folder icon
-    // differs: the same colour takes it up as it is, with Tessaline's marks, and a removal deletes
-    // it. Another recipe, none, or one byte off is someone else's.
+    // drops marks, or made on another Windows, whose folder icon differs: the same colour takes it
+    // up as it is, with Tessaline's marks, and a removal deletes it. A file of the first look's
+    // name, as the releases before the recipe or today's wrote it, goes at the next apply. Another
+    // recipe, none, or one byte off is someone else's.
     TempFolder temp;
     const COLORREF colour = RGB(0x12, 0x34, 0x56);
     const std::string made = ColouredFolderIconFile(colour), earlier = EarlierColourFile(colour);
@@ -473,25 +539,34 @@ TEST(FolderColour, AColourFileThatTessalineMadeIsTakenUpWithItsMarks)
     const std::string other = IconFileBytes(otherWindows, "#123456");
     std::string oneOff = earlier;
     oneOff.back() ^= 1;
-    const std::tuple<std::string, DWORD, bool> cases[] = {
-        {made, kColourFileMarks, true},
-        {made, 0, true},
-        {earlier, kColourFileMarks, true},
-        {earlier, 0, true},
-        {other, 0, true},
-        {IconFileBytes(otherWindows, "#654321"), kColourFileMarks, false},
-        {other.substr(0, ReadMadeIcon(other).imagesEnd), 0, false},
-        {oneOff, kColourFileMarks, false},
+    const std::wstring firstLook = L"Tessaline-colour-123456.ico";
+    const std::tuple<std::string, DWORD, bool, bool> cases[] = {
+        {made, kColourFileMarks, true, false},
+        {made, 0, true, false},
+        {other, 0, true, false},
+        {IconFileBytes(otherWindows, "#654321"), kColourFileMarks, false, false},
+        {other.substr(0, ReadMadeIcon(other).imagesEnd), 0, false, false},
+        {earlier, kColourFileMarks, true, true},
+        {earlier, 0, false, true}, // unmarked and named by nothing: not known as Tessaline's
+        {oneOff, kColourFileMarks, false, true},
     };
-    for (const auto& [bytes, marks, tessalines] : cases)
+    // A pixel of the earlier files, as those releases coloured it.
+    EXPECT_EQ(EarlierRecolourPixel(0x80336699, RGB(0x12, 0x34, 0x56)), 0x802366A9u);
+    for (const auto& [bytes, marks, tessalines, old] : cases)
     {
         const std::wstring name = L"F" + DecimalText(&bytes - &std::get<0>(cases[0]));
         const FolderText text = FolderText::FromOutside(temp.MakeFolder(name));
-        const std::wstring file = temp.WriteFile(name + L"\\" + ColourFileName(colour), bytes);
+        const std::wstring file =
+            temp.WriteFile(name + L"\\" + (old ? firstLook : ColourFileName(colour)), bytes);
         SetFileAttributesW(file.c_str(), marks != 0 ? marks : FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(ApplyFolderIcon(text, L"#123456").status,
-                  tessalines ? IconStatus::Ok : IconStatus::MadeFileTaken)
+                  tessalines || old ? IconStatus::Ok : IconStatus::MadeFileTaken)
             << name;
+        if (old)
+        {
+            EXPECT_EQ(Exists(file), !tessalines) << name << ": gone at the next apply";
+            continue;
+        }
         EXPECT_TRUE(ReadFileBytes(file) == bytes) << name << ": never replaced";
         EXPECT_EQ(Marks(file), tessalines ? kColourFileMarks : marks) << name;
         EXPECT_EQ(RemoveFolderIcon(text).status, IconStatus::Ok);
