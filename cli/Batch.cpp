@@ -4,6 +4,7 @@
 #include "dialogs/cCommonDialog.h"
 #include "engine/FolderColour.h"
 #include "engine/FolderIcon.h"
+#include "engine/FolderTree.h"
 #include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
 #include "engine/PathCheck.h"
@@ -19,12 +20,21 @@ namespace
 // The most lines one message box lists; the console gets every one.
 constexpr size_t kLinesInBox = 20;
 
+// Set by Ctrl+C or Ctrl+Break: the work stops between two folders.
+volatile LONG g_stopAsked = 0;
+
+BOOL WINAPI AskStop(DWORD)
+{
+    InterlockedExchange(&g_stopAsked, 1);
+    return TRUE;
+}
+
 // Failures, and folders left alone, as they come: each on the console at once, or kept for one
-// message box at the end.
+// message box at the end (as many as it lists: a tree's run may find any number).
 class Report
 {
   public:
-    Report(Host& host, bool quiet) : m_host(host), m_quiet(quiet) {}
+    Report(Host& host, bool quiet, bool utf8) : m_host(host), m_quiet(quiet), m_console(utf8) {}
 
     void Failure(const std::wstring& line)
     {
@@ -35,6 +45,11 @@ class Report
     // Not a failure: the folder is as it should stay, but the person asked for it to change.
     void LeftAlone(const std::wstring& line) { Add(line); }
 
+    // What was asked for: a line of a list.
+    void Output(const std::wstring& line) { Add(line); }
+
+    bool HasConsole() const { return static_cast<bool>(m_console); }
+
     // Information only: on the console, and in a box that shows for another line.
     void Note(const std::wstring& line)
     {
@@ -42,29 +57,51 @@ class Report
         ++m_notes;
     }
 
-    // The exit code: after any line, the summary follows them on the console or heads the box,
-    // an error box only after a failure.
-    int Finish(const std::wstring& summary)
+    // On a console's window, one line that the next overwrites: what a long run is at. Not into
+    // a file or a pipe, and at most ten times a second.
+    void Progress(size_t done, const std::wstring& folder)
     {
+        const DWORD now = GetTickCount();
+        const size_t columns = m_console ? m_console.Columns() : 0;
+        if (columns < 2 || now - m_progressAt < 100)
+            return;
+        m_progressAt = now;
+        const size_t width = columns - 1; // the cursor stays on the line
+        std::wstring line = DecimalText(done) + L" folders: " + folder;
+        if (line.size() > width)
+            line.erase(width);
+        ClearProgress();
+        m_console.Write(L"\r" + line);
+        m_progressWidth = line.size();
+    }
+
+    // The exit code: after any line, the summary follows them on the console or heads the box,
+    // an error box only after a failure. A summary that is always to be had goes to the
+    // console even after no line.
+    int Finish(const std::wstring& summary, bool always = false)
+    {
+        ClearProgress();
         const int exitCode = m_failed ? kExitFailed : kExitDone;
-        if (m_lines.size() == m_notes)
+        if (m_count == m_notes && !(m_console && always))
             return exitCode;
         if (m_console)
         {
-            m_console.Write(summary + L"\r\n");
+            if (!summary.empty())
+                m_console.Write(summary + L"\r\n");
             return exitCode;
         }
         std::wstring text = summary + L"\r\n";
-        for (size_t i = 0; i < m_lines.size() && i < kLinesInBox; ++i)
-            text += L"\r\n" + m_lines[i];
-        if (m_lines.size() > kLinesInBox)
-            text += L"\r\n... and " + DecimalText(m_lines.size() - kLinesInBox) + L" more.";
+        for (const std::wstring& line : m_lines)
+            text += L"\r\n" + line;
+        if (m_count > kLinesInBox)
+            text += L"\r\n... and " + DecimalText(m_count - kLinesInBox) + L" more.";
         Say(text, m_failed ? MB_ICONERROR : MB_ICONINFORMATION);
         return exitCode;
     }
 
     void Say(const std::wstring& text, UINT icon)
     {
+        ClearProgress();
         if (m_console)
             m_console.Write(text);
         else if (!m_quiet)
@@ -74,17 +111,30 @@ class Report
   private:
     void Add(const std::wstring& line)
     {
+        ClearProgress();
         if (m_console)
             m_console.Write(line + L"\r\n");
-        m_lines.push_back(line);
+        if (m_lines.size() < kLinesInBox)
+            m_lines.push_back(line);
+        ++m_count;
+    }
+
+    void ClearProgress()
+    {
+        if (m_progressWidth != 0)
+            m_console.Write(L"\r" + std::wstring(m_progressWidth, L' ') + L"\r");
+        m_progressWidth = 0;
     }
 
     Host& m_host;
     bool m_quiet;
     bool m_failed = false;
     size_t m_notes = 0;
+    size_t m_count = 0; // every line, of which m_lines keeps those the box lists
     ConsoleOutput m_console;
     std::vector<std::wstring> m_lines;
+    DWORD m_progressAt = GetTickCount();
+    size_t m_progressWidth = 0;
 };
 
 // Empty when the engine changed the folder, otherwise the line that says why it did not.
@@ -159,8 +209,139 @@ std::wstring IconRefusal(const std::wstring& icon)
     return ApplyMessage(refused, L"").text;
 }
 
-// Changes each folder that can be changed; a PickColour asks for the colour once the folders are
-// known to be worth it.
+// What a run over folders (and their trees) did, for its summary.
+struct Tally
+{
+    size_t folders = 0; // worked on
+    size_t failed = 0, leftAlone = 0, leftFiles = 0;
+    size_t links = 0, hidden = 0, without = 0; // skipped
+    size_t listed = 0;
+};
+
+std::wstring Count(size_t count, const wchar_t* what)
+{
+    return count == 0 ? std::wstring() : L", " + DecimalText(count) + L" " + what;
+}
+
+// The summary of a run over trees or of /inside: every count, and whether the work was stopped.
+std::wstring TreeSummary(const Tally& tally, const std::wstring& inside, bool stopped)
+{
+    const size_t skipped = tally.links + tally.hidden + tally.without;
+    std::wstring kinds = Count(tally.links, tally.links == 1 ? L"link" : L"links") +
+                         Count(tally.hidden, L"hidden") +
+                         Count(tally.without, (L"without " + inside).c_str());
+    return std::wstring(stopped ? L"Stopped. " : L"") + L"Folders: " +
+           DecimalText(tally.folders - tally.failed - tally.leftAlone) + L" done, " +
+           DecimalText(tally.leftAlone) + L" left alone, " + DecimalText(skipped) + L" skipped" +
+           (kinds.empty() ? L"" : L" (" + kinds.substr(2) + L")") + L", " +
+           DecimalText(tally.failed) + L" failed." +
+           (stopped ? L" The others were not touched." : L"");
+}
+
+// The summary of a run over the named folders alone, as it has always read.
+std::wstring FolderSummary(const Tally& tally)
+{
+    const std::wstring count = DecimalText(tally.folders);
+    std::wstring summary;
+    if (tally.failed != 0)
+        summary = DecimalText(tally.failed) + L" of " + count + L" folders could not be changed.";
+    if (tally.leftAlone != 0)
+        summary += std::wstring(summary.empty() ? L"" : L" ") + DecimalText(tally.leftAlone) +
+                   L" of " + count + (tally.leftAlone == 1 ? L" folders was" : L" folders were") +
+                   L" left alone.";
+    if (tally.leftFiles != 0)
+        summary += std::wstring(summary.empty() ? L"" : L" ") + DecimalText(tally.leftFiles) +
+                   (tally.leftFiles == 1 ? L" file" : L" files") +
+                   L" of Tessaline's could not be deleted yet.";
+    return summary;
+}
+
+// One folder's work: its icon listed, given or taken away.
+void DoFolder(const CommandLine& command, const std::wstring& icon, const FolderText& folder,
+              Report& report, Tally& tally)
+{
+    ++tally.folders;
+    if (command.action == CommandAction::List)
+    {
+        const FolderIconShown shown = ReadFolderIcon(folder);
+        if (shown.result.status != IconStatus::Ok)
+        {
+            report.Failure(
+                shown.result.status == IconStatus::WriteFailed
+                    ? FailureLine(shown.result.path, L"could not be read", shown.result.error)
+                    : ResultLine(folder.Path(), shown.result));
+            ++tally.failed;
+        }
+        else if (!shown.shows.empty() && ++tally.listed)
+            report.Output(folder.Path() + (shown.tessalines ? L"\tTessaline\t" : L"\tother\t") +
+                          shown.shows);
+        return;
+    }
+    std::wstring given = icon;
+    if (!command.inside.empty())
+    {
+        given = folder.Path() + L"\\" + command.inside;
+        const DWORD attributes = GetFileAttributesW(given.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        {
+            --tally.folders;
+            ++tally.without;
+            return;
+        }
+    }
+    // Only what Tessaline put in: batch mode shows no preview of the icon it would take away.
+    const IconResult result = command.action != CommandAction::Remove
+                                  ? ApplyFolderIcon(folder, given)
+                                  : RemoveFolderIcon(folder, RemoveScope::TessalinesOnly);
+    const std::wstring line = ResultLine(folder.Path(), result);
+    for (const std::wstring& left : result.leftFiles)
+        report.LeftAlone(LeftFileLine(left));
+    tally.leftFiles += result.leftFiles.size();
+    if (result.status == IconStatus::NotTessalines)
+    {
+        report.LeftAlone(line);
+        ++tally.leftAlone;
+    }
+    else if (!line.empty())
+    {
+        report.Failure(line);
+        ++tally.failed;
+    }
+}
+
+// The folders below a folder, each worked on as it is found; links and hidden folders counted.
+// False when a stop was asked for.
+bool DoTree(const CommandLine& command, const std::wstring& icon, const FolderText& top,
+            Report& report, Tally& tally)
+{
+    FolderTree tree(top.Path());
+    for (FoundFolder found; tree.Next(found);)
+    {
+        if (g_stopAsked != 0)
+            return false;
+        switch (found.kind)
+        {
+        case TreeEntry::Folder:
+            report.Progress(tally.folders, found.path);
+            DoFolder(command, icon, FolderText::FromOutside(found.path), report, tally);
+            break;
+        case TreeEntry::Link:
+            ++tally.links;
+            break;
+        case TreeEntry::Hidden:
+            ++tally.hidden;
+            break;
+        case TreeEntry::Unreadable:
+            report.Failure(FailureLine(found.path, L"its folders could not be read", found.error));
+            ++tally.failed;
+            break;
+        }
+    }
+    return true;
+}
+
+// Changes or lists each folder that can be; a PickColour asks for the colour once the folders
+// are known to be worth it.
 int ChangeFolders(const CommandLine& command, Report& report, Host& host)
 {
     std::wstring icon = command.icon;
@@ -170,7 +351,7 @@ int ChangeFolders(const CommandLine& command, Report& report, Host& host)
             report.Failure(refusal);
         return !refusal.empty();
     };
-    if (command.action == CommandAction::Apply && iconRefused())
+    if (command.action == CommandAction::Apply && command.inside.empty() && iconRefused())
         return report.Finish(L"No folder was changed.");
     for (const RepeatedPath& repeat : command.repeats)
     {
@@ -178,6 +359,10 @@ int ChangeFolders(const CommandLine& command, Report& report, Host& host)
         report.Note(repeat.path + (repeat.path == first ? L"" : L": the same folder as " + first) +
                     L": named twice, done once");
     }
+    Tally tally;
+    for (const std::wstring& unmatched : command.unmatched)
+        report.Failure(unmatched + L": no folder matches");
+    tally.failed = tally.folders = command.unmatched.size();
     std::vector<const FolderText*> changeable;
     for (const FolderText& folder : command.paths)
     {
@@ -187,6 +372,8 @@ int ChangeFolders(const CommandLine& command, Report& report, Host& host)
         else
             report.Failure(line);
     }
+    tally.failed += command.paths.size() - changeable.size();
+    tally.folders += command.paths.size() - changeable.size();
     if (command.action == CommandAction::PickColour)
     {
         // The folder menu's "Other colour...": the dialog, then an apply of that colour.
@@ -199,50 +386,39 @@ int ChangeFolders(const CommandLine& command, Report& report, Host& host)
         if (iconRefused())
             return report.Finish(L"No folder was changed.");
     }
-    const bool apply = command.action != CommandAction::Remove;
-    const size_t count = command.paths.size();
-    size_t failed = command.paths.size() - changeable.size();
-    size_t leftAlone = 0;
-    size_t leftFiles = 0;
+    // Ctrl+C stops the work between two folders: each is done or untouched.
+    SetConsoleCtrlHandler(AskStop, TRUE);
+    bool stopped = false;
     for (const FolderText* folder : changeable)
     {
-        // Only what Tessaline put in: batch mode shows no preview of the icon it would take away.
-        const IconResult result = apply ? ApplyFolderIcon(*folder, icon)
-                                        : RemoveFolderIcon(*folder, RemoveScope::TessalinesOnly);
-        const std::wstring line = ResultLine(folder->Path(), result);
-        for (const std::wstring& left : result.leftFiles)
-            report.LeftAlone(LeftFileLine(left));
-        leftFiles += result.leftFiles.size();
-        if (result.status == IconStatus::NotTessalines)
-        {
-            report.LeftAlone(line);
-            ++leftAlone;
-        }
-        else if (!line.empty())
-        {
-            report.Failure(line);
-            ++failed;
-        }
+        if ((stopped = g_stopAsked != 0))
+            break;
+        DoFolder(command, icon, *folder, report, tally);
+        if (command.subfolders && !(stopped = !DoTree(command, icon, *folder, report, tally)))
+            continue;
+        if (stopped)
+            break;
     }
-    std::wstring summary;
-    if (failed != 0)
-        summary =
-            DecimalText(failed) + L" of " + DecimalText(count) + L" folders could not be changed.";
-    if (leftAlone != 0)
-        summary += std::wstring(summary.empty() ? L"" : L" ") + DecimalText(leftAlone) + L" of " +
-                   DecimalText(count) + (leftAlone == 1 ? L" folders was" : L" folders were") +
-                   L" left alone.";
-    if (leftFiles != 0)
-        summary += std::wstring(summary.empty() ? L"" : L" ") + DecimalText(leftFiles) +
-                   (leftFiles == 1 ? L" file" : L" files") +
-                   L" of Tessaline's could not be deleted yet.";
-    return report.Finish(summary);
+    SetConsoleCtrlHandler(AskStop, FALSE);
+    if (command.action == CommandAction::List)
+    {
+        // On the console the lines alone, which a program may read; a box says what they are.
+        const std::wstring failed = DecimalText(tally.failed) + L" of " +
+                                    DecimalText(tally.folders) + L" folders could not be read.";
+        if (report.HasConsole())
+            return report.Finish(tally.failed == 0 ? std::wstring() : failed);
+        return report.Finish(DecimalText(tally.listed) + L" of " + DecimalText(tally.folders) +
+                             L" folders have an icon." + (tally.failed == 0 ? L"" : L" " + failed));
+    }
+    if (command.subfolders || !command.inside.empty() || stopped)
+        return report.Finish(TreeSummary(tally, command.inside, stopped), true);
+    return report.Finish(FolderSummary(tally));
 }
 } // namespace
 
 int RunBatch(const CommandLine& command, Host& host)
 {
-    Report report(host, command.quiet);
+    Report report(host, command.quiet, command.action == CommandAction::List);
     switch (command.action)
     {
     case CommandAction::ShowUsage:
@@ -263,6 +439,7 @@ int RunBatch(const CommandLine& command, Host& host)
     case CommandAction::PickColour:
     case CommandAction::Apply:
     case CommandAction::Remove:
+    case CommandAction::List:
         return ChangeFolders(command, report, host);
     case CommandAction::OpenWindow:
         break;

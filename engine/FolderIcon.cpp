@@ -534,3 +534,34 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
     NotifyFolderChanged(folder);
     return result;
 }
+
+FolderIconShown ReadFolderIcon(const FolderText& folder)
+{
+    FolderIconShown shown;
+    Target target;
+    // A name that ends in a dot would read another folder's file.
+    if (IconStatus status = FolderTextStatus(folder); status != IconStatus::Ok)
+    {
+        shown.result = Status(status);
+        shown.result.path = folder.Path();
+        return shown;
+    }
+    target.iniPath = IniPath(folder.Path());
+    shown.result = ReadExisting(target);
+    if (shown.result.status != IconStatus::Ok || !target.existing)
+        return shown;
+    const ShownIcon icon = ShownDesktopIcon(*target.existing);
+    shown.tessalines = icon.tessalines;
+    shown.shows = icon.text;
+    const std::wstring made =
+        icon.tessalines ? OwnColourFile(folder, icon.text.substr(0, icon.text.rfind(L',')))
+                        : std::wstring();
+    if (!made.empty())
+    {
+        const std::string recipe =
+            ReadMadeIcon(ReadColourFile(folder.Path() + L"\\" + made)).recipe;
+        if (!recipe.empty())
+            shown.shows.assign(recipe.begin(), recipe.end());
+    }
+    return shown;
+}
