@@ -218,24 +218,22 @@ struct Tally
     size_t listed = 0;
 };
 
-std::wstring Count(size_t count, const wchar_t* what)
-{
-    return count == 0 ? std::wstring() : L", " + DecimalText(count) + L" " + what;
-}
-
 // The summary of a run over trees or of /inside: every count, and whether the work was stopped.
 std::wstring TreeSummary(const Tally& tally, const std::wstring& inside, bool stopped)
 {
-    const size_t skipped = tally.links + tally.hidden + tally.without;
-    std::wstring kinds = Count(tally.links, tally.links == 1 ? L"link" : L"links") +
-                         Count(tally.hidden, L"hidden") +
-                         Count(tally.without, (L"without " + inside).c_str());
-    return std::wstring(stopped ? L"Stopped. " : L"") + L"Folders: " +
-           DecimalText(tally.folders - tally.failed - tally.leftAlone) + L" done, " +
-           DecimalText(tally.leftAlone) + L" left alone, " + DecimalText(skipped) + L" skipped" +
-           (kinds.empty() ? L"" : L" (" + kinds.substr(2) + L")") + L", " +
-           DecimalText(tally.failed) + L" failed." +
-           (stopped ? L" The others were not touched." : L"");
+    std::wstring text = stopped ? L"Stopped. Folders: " : L"Folders: ";
+    const auto add = [&](size_t count, const std::wstring& what) {
+        text.append(DecimalText(count)).append(what);
+    };
+    add(tally.folders - tally.failed - tally.leftAlone, L" done, ");
+    add(tally.leftAlone, L" left alone, ");
+    add(tally.links + tally.hidden + tally.without, L" skipped (");
+    add(tally.links, tally.links == 1 ? L" link, " : L" links, ");
+    add(tally.hidden, inside.empty() ? L" hidden), " : L" hidden, ");
+    if (!inside.empty())
+        add(tally.without, L" without " + inside + L"), ");
+    add(tally.failed, stopped ? L" failed. The others were not touched." : L" failed.");
+    return text;
 }
 
 // The summary of a run over the named folders alone, as it has always read.
@@ -309,37 +307,6 @@ void DoFolder(const CommandLine& command, const std::wstring& icon, const Folder
     }
 }
 
-// The folders below a folder, each worked on as it is found; links and hidden folders counted.
-// False when a stop was asked for.
-bool DoTree(const CommandLine& command, const std::wstring& icon, const FolderText& top,
-            Report& report, Tally& tally)
-{
-    FolderTree tree(top.Path());
-    for (FoundFolder found; tree.Next(found);)
-    {
-        if (g_stopAsked != 0)
-            return false;
-        switch (found.kind)
-        {
-        case TreeEntry::Folder:
-            report.Progress(tally.folders, found.path);
-            DoFolder(command, icon, FolderText::FromOutside(found.path), report, tally);
-            break;
-        case TreeEntry::Link:
-            ++tally.links;
-            break;
-        case TreeEntry::Hidden:
-            ++tally.hidden;
-            break;
-        case TreeEntry::Unreadable:
-            report.Failure(FailureLine(found.path, L"its folders could not be read", found.error));
-            ++tally.failed;
-            break;
-        }
-    }
-    return true;
-}
-
 // Changes or lists each folder that can be; a PickColour asks for the colour once the folders
 // are known to be worth it.
 int ChangeFolders(const CommandLine& command, Report& report, Host& host)
@@ -389,15 +356,30 @@ int ChangeFolders(const CommandLine& command, Report& report, Host& host)
     // Ctrl+C stops the work between two folders: each is done or untouched.
     SetConsoleCtrlHandler(AskStop, TRUE);
     bool stopped = false;
-    for (const FolderText* folder : changeable)
+    for (const FolderText* named : changeable)
     {
-        if ((stopped = g_stopAsked != 0))
-            break;
-        DoFolder(command, icon, *folder, report, tally);
-        if (command.subfolders && !(stopped = !DoTree(command, icon, *folder, report, tally)))
-            continue;
-        if (stopped)
-            break;
+        // The folder named, then each below it as the walk finds it.
+        FolderTree tree(command.subfolders ? named->Path() : std::wstring());
+        FoundFolder found{named->Path()};
+        for (bool first = true; !stopped && (first || tree.Next(found)); first = false)
+        {
+            if ((stopped = g_stopAsked != 0))
+                break;
+            if (found.kind == TreeEntry::Folder)
+            {
+                report.Progress(tally.folders, found.path);
+                DoFolder(command, icon, first ? *named : FolderText::FromOutside(found.path),
+                         report, tally);
+            }
+            else if (found.kind == TreeEntry::Unreadable)
+            {
+                report.Failure(
+                    FailureLine(found.path, L"its folders could not be read", found.error));
+                ++tally.failed;
+            }
+            else
+                ++(found.kind == TreeEntry::Link ? tally.links : tally.hidden);
+        }
     }
     SetConsoleCtrlHandler(AskStop, FALSE);
     if (command.action == CommandAction::List)

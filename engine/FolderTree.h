@@ -28,6 +28,7 @@ struct FoundFolder
 class FolderTree
 {
   public:
+    // An empty top has nothing below it.
     explicit FolderTree(std::wstring top);
     ~FolderTree();
     FolderTree(const FolderTree&) = delete;

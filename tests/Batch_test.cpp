@@ -152,9 +152,9 @@ TEST(BatchTest, ATreeIsAppliedListedAndRemovedWholeButNeverPastALinkOrAHiddenFol
     // A name ending in a dot is refused (its failure line is in the console's code page).
     EXPECT_EQ(lines.count(L"Folders: " + std::to_wstring(reached.size()) +
                           L" done, 0 left alone, " + std::to_wstring(links + hidden) +
-                          L" skipped (" + std::to_wstring(links) + L" links, " +
-                          std::to_wstring(hidden) + L" hidden), " + std::to_wstring(refused) +
-                          L" failed."),
+                          L" skipped (" + std::to_wstring(links) +
+                          (links == 1 ? L" link, " : L" links, ") + std::to_wstring(hidden) +
+                          L" hidden), " + std::to_wstring(refused) + L" failed."),
               1u);
     for (const std::wstring& folder : reached)
         wanted.insert(folder + L"\tTessaline\t#3A7BD5");
