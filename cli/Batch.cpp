@@ -7,11 +7,16 @@
 #include "engine/FolderTree.h"
 #include "engine/IconEntry.h"
 #include "engine/IconMessages.h"
+#include "engine/ComApartment.h"
 #include "engine/PathCheck.h"
 #include "runtime/AsciiText.h"
 #include "runtime/DecimalText.h"
 #include "runtime/Host.h"
+#include "runtime/UniqueAny.h"
 
+#include <shlobj.h>
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,15 +62,20 @@ class Report
         ++m_notes;
     }
 
-    // On a console's window, one line that the next overwrites: what a long run is at. Not into
-    // a file or a pipe, and at most ten times a second.
+    // What a long run is at, at most ten times a second: on a console's window, one line that
+    // the next overwrites (not into a file or a pipe); without a console, the shell's progress
+    // window once the work has taken a second, whose Cancel stops it.
     void Progress(size_t done, const std::wstring& folder)
     {
         const DWORD now = GetTickCount();
         const size_t columns = m_console ? m_console.Columns() : 0;
-        if (columns < 2 || now - m_progressAt < 100)
+        if (now - m_progressAt < 100)
             return;
         m_progressAt = now;
+        if (!m_console && !m_quiet && now - m_started >= 1000)
+            ShowProgressWindow(done, folder);
+        if (columns < 2)
+            return;
         const size_t width = columns - 1; // the cursor stays on the line
         std::wstring line = DecimalText(done) + L" folders: " + folder;
         if (line.size() > width)
@@ -75,14 +85,18 @@ class Report
         m_progressWidth = line.size();
     }
 
+    // The work was stopped before its end: not all that was asked is done, which the summary
+    // says in any case.
+    void Stopped() { m_stopped = true; }
+
     // The exit code: after any line, the summary follows them on the console or heads the box,
     // an error box only after a failure. A summary that is always to be had goes to the
     // console even after no line.
     int Finish(const std::wstring& summary, bool always = false)
     {
-        ClearProgress();
-        const int exitCode = m_failed ? kExitFailed : kExitDone;
-        if (m_count == m_notes && !(m_console && always))
+        ClearProgress(true);
+        const int exitCode = m_failed || m_stopped ? kExitFailed : kExitDone;
+        if (m_count == m_notes && !m_stopped && !(m_console && always))
             return exitCode;
         if (m_console)
         {
@@ -101,7 +115,7 @@ class Report
 
     void Say(const std::wstring& text, UINT icon)
     {
-        ClearProgress();
+        ClearProgress(true);
         if (m_console)
             m_console.Write(text);
         else if (!m_quiet)
@@ -119,8 +133,41 @@ class Report
         ++m_count;
     }
 
-    void ClearProgress()
+    void ShowProgressWindow(size_t done, const std::wstring& folder)
     {
+        // XP on: the shell's own, so the work looks like the system's copying.
+        constexpr GUID kProgressDialog = {
+            0xf8383852, 0xfcd3, 0x11d1, {0xa6, 0xb9, 0x00, 0x60, 0x97, 0xdf, 0x5b, 0xd4}};
+        if (!m_apartment)
+        {
+            m_apartment.emplace();
+            IProgressDialog* dialog = nullptr;
+            if (SUCCEEDED(CoCreateInstance(kProgressDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IProgressDialog, reinterpret_cast<void**>(&dialog))))
+                m_window.reset(dialog);
+            if (m_window)
+            {
+                m_window.get()->SetTitle(L"Tessaline");
+                m_window.get()->StartProgressDialog(nullptr, nullptr, PROGDLG_NOPROGRESSBAR,
+                                                    nullptr);
+            }
+        }
+        if (!m_window)
+            return;
+        if (m_window.get()->HasUserCancelled())
+            InterlockedExchange(&g_stopAsked, 1);
+        m_window.get()->SetLine(1, (DecimalText(done) + L" folders").c_str(), FALSE, nullptr);
+        m_window.get()->SetLine(2, folder.c_str(), TRUE, nullptr);
+    }
+
+    // The console's line, and at the end the progress window.
+    void ClearProgress(bool end = false)
+    {
+        if (m_window && end)
+        {
+            m_window.get()->StopProgressDialog();
+            m_window.reset();
+        }
         if (m_progressWidth != 0)
             m_console.Write(L"\r" + std::wstring(m_progressWidth, L' ') + L"\r");
         m_progressWidth = 0;
@@ -129,12 +176,16 @@ class Report
     Host& m_host;
     bool m_quiet;
     bool m_failed = false;
+    bool m_stopped = false;
     size_t m_notes = 0;
     size_t m_count = 0; // every line, of which m_lines keeps those the box lists
     ConsoleOutput m_console;
     std::vector<std::wstring> m_lines;
-    DWORD m_progressAt = GetTickCount();
+    DWORD m_started = GetTickCount();
+    DWORD m_progressAt = m_started;
     size_t m_progressWidth = 0;
+    std::optional<ApartmentScope> m_apartment; // for the progress window, once it is asked for
+    UniqueCom<IProgressDialog> m_window;
 };
 
 // Empty when the engine changed the folder, otherwise the line that says why it did not.
@@ -382,6 +433,8 @@ int ChangeFolders(const CommandLine& command, Report& report, Host& host)
         }
     }
     SetConsoleCtrlHandler(AskStop, FALSE);
+    if (stopped)
+        report.Stopped();
     if (command.action == CommandAction::List)
     {
         // On the console the lines alone, which a program may read; a box says what they are.
