@@ -92,9 +92,17 @@ TEST(BatchTest, ATreeIsAppliedListedAndRemovedWholeButNeverPastALinkOrAHiddenFol
     TempFolder temp, outside;
     const std::wstring away = outside.MakeFolder(L"Away");
     outside.WriteFile(L"Away\\desktop.ini", "[.ShellClassInfo]\r\nInfoTip=away\r\n");
-    const std::string theirs = "[.ShellClassInfo]\r\nIconResource=C:\\theirs.ico,2\r\n";
+    // Someone's icons, and what the shell shows of each: IconResource first, then IconFile with
+    // IconIndex.
+    const std::pair<std::string, std::wstring> theirs[] = {
+        {"[.ShellClassInfo]\r\nIconResource=C:\\theirs.ico,2\r\nIconFile=C:\\no.ico\r\n",
+         L"C:\\theirs.ico,2"},
+        {"[.ShellClassInfo]\r\n iconfile = C:\\file.ico \r\nIconIndex=3\r\n[X]\r\nIconIndex=4\r\n",
+         L"C:\\file.ico,3"},
+        {"[.ShellClassInfo]\r\nIconResource=\r\nIconFile=C:\\file.ico\r\n", L"C:\\file.ico,0"}};
+    std::map<std::wstring, std::wstring> shows; // someone's, by folder
     std::mt19937 random(28);
-    std::set<std::wstring> reached, foreign;
+    std::set<std::wstring> reached;
     size_t links = 0, hidden = 0, refused = 0; // where the walk finds them
     std::vector<UnixMade> made;
     const std::function<void(const std::wstring&, int, bool)> grow = [&](const std::wstring& path,
@@ -106,9 +114,10 @@ TEST(BatchTest, ATreeIsAppliedListedAndRemovedWholeButNeverPastALinkOrAHiddenFol
                            std::string(random() % 50, 'n'));
         if (random() % 4 == 0)
         {
-            temp.WriteFile(path.substr(temp.Path().size() + 1) + L"\\desktop.ini", theirs);
+            const auto& [ini, shown] = theirs[random() % 3];
+            temp.WriteFile(path.substr(temp.Path().size() + 1) + L"\\desktop.ini", ini);
             if (reach)
-                foreign.insert(path);
+                shows[path] = shown;
         }
         for (int child = depth < 4 ? 3 : 0; child > 0; --child)
         {
@@ -161,7 +170,7 @@ TEST(BatchTest, ATreeIsAppliedListedAndRemovedWholeButNeverPastALinkOrAHiddenFol
     ExpectListed(top, wanted, refused);
     Snapshot(temp.Path(), after), Snapshot(outside.Path(), after);
     // Each folder reached gains its colour file, and a desktop.ini where it had none: no more.
-    EXPECT_EQ(after.size(), before.size() + 2 * reached.size() - foreign.size());
+    EXPECT_EQ(after.size(), before.size() + 2 * reached.size() - shows.size());
     for (const auto& [path, state] : before)
     {
         const size_t slash = path.find_last_of(L'\\');
@@ -177,8 +186,8 @@ TEST(BatchTest, ATreeIsAppliedListedAndRemovedWholeButNeverPastALinkOrAHiddenFol
     Snapshot(temp.Path(), after), Snapshot(outside.Path(), after);
     EXPECT_EQ(after, before);
     wanted.clear();
-    for (const std::wstring& folder : foreign)
-        wanted.insert(folder + L"\tother\tC:\\theirs.ico,2");
+    for (const auto& [folder, shown] : shows)
+        wanted.insert(folder + L"\tother\t" + shown);
     ExpectListed(top, wanted, refused);
 }
 
