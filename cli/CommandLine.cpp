@@ -23,11 +23,15 @@ struct Switch
 constexpr Switch kActions[] = {
     {L"apply", CommandAction::Apply, L"an icon file and at least one folder"},
     {L"remove", CommandAction::Remove, L"at least one folder"},
+    {L"list", CommandAction::List, L"at least one folder"},
     {L"colour", CommandAction::PickColour, L"at least one folder"},
     {L"color", CommandAction::PickColour, L"at least one folder"},
     {L"register", CommandAction::Register, L"no path"},
     {L"unregister", CommandAction::Unregister, L"no path"},
 };
+
+constexpr wchar_t kInsideUsage[] =
+    L"/inside goes with /apply and a file's name, such as /inside folder.jpg.";
 
 CommandLine Wrong(const std::wstring& problem)
 {
@@ -44,6 +48,7 @@ bool PathCountFits(CommandAction action, size_t count)
     case CommandAction::Apply:
         return count >= 2;
     case CommandAction::Remove:
+    case CommandAction::List:
     case CommandAction::PickColour:
         return count >= 1;
     case CommandAction::Register:
@@ -84,16 +89,47 @@ bool IsQuotedRoot(const std::wstring& argument)
 
 using Texts = std::vector<std::wstring>;
 
+// The folders that a path with wildcards in its last part names, in the order the system lists
+// them; the path itself where it has none.
+Texts Matches(const std::wstring& text)
+{
+    const size_t last = text.find_last_of(L"\\/") + 1;
+    if (text.find_first_of(L"*?", last) == std::wstring::npos)
+        return {text};
+    Texts matches;
+    const std::wstring path = FolderText::FromOutside(text).Path();
+    WIN32_FIND_DATAW data;
+    const HANDLE search = FindFirstFileW(path.c_str(), &data);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &data))
+    {
+        const std::wstring name = data.cFileName;
+        if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
+                                      FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY &&
+            name != L"." && name != L"..")
+            matches.push_back(path.substr(0, path.find_last_of(L'\\') + 1) + name);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return matches;
+}
+
 // The texts read as coming from outside, into command.paths. With eachOnce a folder named again
 // (by FolderKey) goes to command.repeats: a second Remove of a folder would take away the icon
 // that the first brought back.
 void ReadPaths(Texts::const_iterator first, Texts::const_iterator last, bool eachOnce,
                CommandLine& command)
 {
-    Texts seen;
+    Texts seen, texts;
     for (; first != last; ++first)
     {
-        FolderText path = FolderText::FromOutside(*first);
+        const Texts matches = eachOnce ? Matches(*first) : Texts{*first};
+        if (matches.empty())
+            command.unmatched.push_back(*first);
+        texts.insert(texts.end(), matches.begin(), matches.end());
+    }
+    for (const std::wstring& text : texts)
+    {
+        FolderText path = FolderText::FromOutside(text);
         std::wstring key = eachOnce ? FolderKey(path) : std::wstring();
         const auto same = std::find(seen.begin(), seen.end(), key);
         if (eachOnce && same != seen.end())
@@ -114,8 +150,9 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments,
     const Switch* chosen = nullptr;
     bool usage = false;
     Texts texts;
-    for (const std::wstring& argument : arguments)
+    for (auto next = arguments.begin(); next != arguments.end(); ++next)
     {
+        const std::wstring& argument = *next;
         if (argument.empty())
             return Wrong(L"An argument is empty (\"\"): give a folder or an icon file.");
         if (argument[0] != L'/' && argument[0] != L'-')
@@ -136,11 +173,20 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments,
             usage = true;
         else if (SameAsciiText(name, L"quiet"))
             command.quiet = true;
+        else if (SameAsciiText(name, L"s"))
+            command.subfolders = true;
+        else if (SameAsciiText(name, L"inside"))
+        {
+            if (++next == arguments.end() || next->empty())
+                return Wrong(kInsideUsage);
+            command.inside = *next;
+        }
         else if (action == std::end(kActions))
             return Wrong(L"Unknown switch " + argument + L".");
         else if (chosen != nullptr)
             return Wrong(
-                L"Only one of /apply, /remove, /colour, /register and /unregister at a time.");
+                L"Only one of /apply, /remove, /list, /colour, /register and /unregister at "
+                L"a time.");
         else
             chosen = action;
     }
@@ -151,16 +197,27 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments,
     }
     auto paths = texts.cbegin();
     if (chosen == nullptr && command.quiet)
-        return Wrong(L"/quiet goes with /apply, /remove, /colour, /register or /unregister.");
+        return Wrong(
+            L"/quiet goes with /apply, /remove, /list, /colour, /register or /unregister.");
+    const CommandAction action = chosen != nullptr ? chosen->action : CommandAction::OpenWindow;
+    if (command.subfolders && action != CommandAction::Apply && action != CommandAction::Remove &&
+        action != CommandAction::List)
+        return Wrong(L"/s goes with /apply, /remove or /list.");
+    if (!command.inside.empty() &&
+        (action != CommandAction::Apply ||
+         command.inside.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos))
+        return Wrong(kInsideUsage);
     if (chosen != nullptr)
     {
-        command.action = chosen->action;
-        if (!PathCountFits(command.action, texts.size()))
+        command.action = action;
+        const bool takesIcon = action == CommandAction::Apply && command.inside.empty();
+        // With /inside, each folder's own file serves as the icon.
+        if (!PathCountFits(action, texts.size() + (command.inside.empty() ? 0 : 1)))
             return Wrong(L"/" + std::wstring(chosen->name) + L" takes " + chosen->paths + L".");
         COLORREF colour = 0;
-        if (command.action == CommandAction::Apply)
+        if (takesIcon)
             command.icon = ParseColourText(*paths, &colour) ? *paths : FullIconText(*paths);
-        paths += command.action == CommandAction::Apply ? 1 : 0;
+        paths += takesIcon ? 1 : 0;
     }
     ReadPaths(paths, texts.cend(), chosen != nullptr, command);
     return command;
@@ -183,14 +240,18 @@ std::wstring UsageText()
            L"  tessaline [FOLDER] [ICON]        the window, with the boxes filled\r\n"
            L"  tessaline /apply ICON FOLDER...  gives each folder the icon; ICON may be a\r\n"
            L"                                   colour, #RRGGBB: the folder icon in it\r\n"
+           L"  tessaline /apply /inside NAME FOLDER...  each folder's own file NAME\r\n"
            L"  tessaline /colour FOLDER...      asks for a colour, then colours each folder\r\n"
            L"  tessaline /remove FOLDER...      takes away the icon that Tessaline gave each\r\n"
            L"                                   folder; others are left alone and listed\r\n"
+           L"  tessaline /list FOLDER...        each folder with an icon: path, whose, icon\r\n"
            L"  tessaline /register              puts \"Change folder icon...\" and \"Folder\r\n"
            L"                                   colour\" into the menu of every folder, for\r\n"
            L"                                   this user\r\n"
            L"  tessaline /unregister            takes them out again\r\n"
+           L"  /s                               the folders below too, not links or hidden\r\n"
            L"  /quiet                           no message box; /? this text\r\n"
+           L"  FOLDER may end in wildcards: D:\\Projects\\*\r\n"
            L"\r\n"
            L"Exit code: 0 nothing failed, 1 something failed, 2 a wrong command line.\r\n";
 }

@@ -2,7 +2,7 @@
 
 #include "runtime/TextOutput.h"
 
-ConsoleOutput::ConsoleOutput()
+ConsoleOutput::ConsoleOutput(bool utf8) : m_utf8(utf8)
 {
     // On Windows a program of the GUI subsystem has no console until it attaches to its parent's;
     // under Wine it has the parent's handles already and the attach fails. A valid standard
@@ -28,7 +28,15 @@ void ConsoleOutput::Write(const std::wstring& text) const
         return;
     }
     // Redirected to a file or a pipe: the console's code page, as the system's own commands write.
-    const UINT codePage = GetConsoleOutputCP();
+    const UINT codePage = m_utf8 ? CP_UTF8 : GetConsoleOutputCP();
     const std::string bytes = ToCodePage(text, codePage != 0 ? codePage : GetOEMCP());
     WriteFile(m_out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+size_t ConsoleOutput::Columns() const
+{
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    return GetConsoleScreenBufferInfo(m_out, &screen) && screen.dwSize.X > 0
+               ? static_cast<size_t>(screen.dwSize.X)
+               : 0;
 }

@@ -581,3 +581,37 @@ std::vector<std::wstring> BlockIconFiles(const std::string& existing)
     TakeOutBlocks(ini.Lines(), memory);
     return memory.files;
 }
+
+ShownIcon ShownDesktopIcon(const std::string& existing)
+{
+    const IniText ini(existing);
+    const Lines& lines = ini.Lines();
+    ShownIcon shown;
+    const size_t header = ShellSection(lines);
+    if (header == lines.size())
+        return shown;
+    const size_t end = NextSection(lines, header + 1);
+    size_t found[3] = {end, end, end}; // each of kIconKeys' first line
+    for (size_t i = end; i-- > header + 1;)
+        for (size_t key = 0; key < 3; ++key)
+            if (KindOf(lines[i].text) == IniLineKind::Key &&
+                SameName(NameOf(lines[i].text), kIconKeys[key]))
+                found[key] = i;
+    const auto value = [&](size_t line) {
+        const std::wstring& text = lines[line].text;
+        const size_t equals = text.find(L'=');
+        return equals == std::wstring::npos ? std::wstring() : TrimBlanks(text.substr(equals + 1));
+    };
+    // An empty IconResource leaves the shell to IconFile.
+    const size_t line = found[0] < end && !value(found[0]).empty() ? found[0] : found[1];
+    if (line >= end || value(line).empty())
+        return shown;
+    shown.text = line == found[0]
+                     ? value(line)
+                     : value(line) + L"," +
+                           (found[2] < end && !value(found[2]).empty() ? value(found[2])
+                                                                       : std::wstring(L"0"));
+    for (size_t begin = 0, blockEnd = header; FindBlock(lines, blockEnd, begin, blockEnd);)
+        shown.tessalines = shown.tessalines || (begin < line && line < blockEnd);
+    return shown;
+}

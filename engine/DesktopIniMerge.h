@@ -64,3 +64,13 @@ RemovedIni RemovedDesktopIni(const std::string& existing);
 // The icon files that Tessaline's blocks name (IconFile, and IconResource without its index), as
 // written: a file that an apply wrote into the folder is named there and nowhere else.
 std::vector<std::wstring> BlockIconFiles(const std::string& existing);
+
+// The icon that the shell shows from the file: the first [.ShellClassInfo] section's first
+// IconResource, or else its IconFile with IconIndex ("file,index", 0 without one), as written;
+// empty text for neither. Tessaline's where a block of Tessaline's holds the key.
+struct ShownIcon
+{
+    std::wstring text;
+    bool tessalines = false;
+};
+ShownIcon ShownDesktopIcon(const std::string& existing);

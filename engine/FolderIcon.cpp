@@ -349,3 +349,30 @@ IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope)
     NotifyFolderChanged(folder);
     return result;
 }
+
+FolderIconShown ReadFolderIcon(const FolderText& folder)
+{
+    FolderIconShown shown;
+    Target target;
+    // A name that ends in a dot would read another folder's file.
+    if (IconStatus status = FolderTextStatus(folder); status != IconStatus::Ok)
+    {
+        shown.result = Status(status);
+        shown.result.path = folder.Path();
+        return shown;
+    }
+    target.iniPath = IniPath(folder.Path());
+    shown.result = ReadExisting(target);
+    if (shown.result.status != IconStatus::Ok || !target.existing)
+        return shown;
+    const ShownIcon icon = ShownDesktopIcon(*target.existing);
+    shown.tessalines = icon.tessalines;
+    shown.shows = icon.text;
+    if (icon.tessalines)
+    {
+        std::wstring recipe = MadeFileRecipe(folder, icon.text.substr(0, icon.text.rfind(L',')));
+        if (!recipe.empty())
+            shown.shows = std::move(recipe);
+    }
+    return shown;
+}

@@ -91,3 +91,13 @@ enum class RemoveScope
 // file keeps its marks and the folder gets back the marks it had before the apply. The made
 // file that Tessaline's lines named goes too. Without a desktop.ini nothing is touched.
 IconResult RemoveFolderIcon(const FolderText& folder, RemoveScope scope = RemoveScope::AnyIcon);
+
+// The icon that a folder's desktop.ini names, for a list of the folders that have one.
+struct FolderIconShown
+{
+    IconResult result;       // Ok; a WriteFailed or NotSettingsFile where the file can't be read
+    bool tessalines = false; // Tessaline's lines name it
+    std::wstring shows;      // as the file names it, "file,index"; empty for none. For an icon that
+                             // Tessaline made, what it was made from ("#RRGGBB")
+};
+FolderIconShown ReadFolderIcon(const FolderText& folder);

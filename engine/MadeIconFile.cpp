@@ -175,3 +175,16 @@ std::vector<std::wstring> DeleteMadeFiles(const FolderText& folder,
         FindClose(search);
     return left;
 }
+
+std::wstring MadeFileRecipe(const FolderText& folder, const std::wstring& value)
+{
+    const std::wstring name = OwnMadeFile(folder, value);
+    if (name.empty())
+        return std::wstring();
+    const std::string recipe = ReadMadeIcon(ReadMadeFile(folder.Path() + L"\\" + name)).recipe;
+    std::wstring text(recipe.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, recipe.data(),
+                                                        static_cast<int>(recipe.size()), &text[0],
+                                                        static_cast<int>(text.size()))));
+    return text;
+}

@@ -33,6 +33,10 @@ bool IsMadeFileOf(const std::string& bytes, const std::wstring& name);
 // The file's bytes, up to kMadeFileLimit and one more; empty where it can't be read.
 std::string ReadMadeFile(const std::wstring& path);
 
+// What the folder's own made file that a value of Tessaline's lines names was made from (its
+// recipe: "#RRGGBB", "picture <digest> <name>"), as text; empty for a value that names none.
+std::wstring MadeFileRecipe(const FolderText& folder, const std::wstring& value);
+
 // What putting a made file in place changed, for a failure that follows to undo.
 struct PlacedFile
 {

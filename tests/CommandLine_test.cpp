@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
              A::WrongUsage,
              L"",
              {},
-             L"Only one of /apply, /remove, /colour, /register and /unregister at a time."},
+             L"Only one of /apply, /remove, /list, /colour, /register and /unregister at a time."},
         Case{"RegisterTakesNoPath",
              {L"/register", L"A"},
              A::WrongUsage,
@@ -215,7 +215,47 @@ INSTANTIATE_TEST_SUITE_P(
              A::WrongUsage,
              L"",
              {},
-             L"/quiet goes with /apply, /remove, /colour, /register or /unregister."},
+             L"/quiet goes with /apply, /remove, /list, /colour, /register or /unregister."},
         Case{"Usage", {L"/apply", L"/?"}, A::ShowUsage}),
     [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+// Trees, a file inside each folder, and wildcards: what the command asks, in one text.
+TEST(CommandLine, SubfoldersInsideAndWildcards)
+{
+    TempFolder here;
+    const std::wstring h = here.Path();
+    here.MakeFolder(L"Hats"), here.MakeFolder(L"Hidden"), here.MakeFolder(L"Other");
+    SetFileAttributesW((here / L"Hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    here.WriteFile(L"Hx.txt", "a file");
+    const auto read = [&](const std::vector<std::wstring>& arguments) {
+        const CommandLine command = ParseCommandLine(arguments);
+        std::wstring text = std::to_wstring(static_cast<int>(command.action)) + L" " +
+                            command.icon + (command.subfolders ? L" /s" : L"") + L" [" +
+                            command.inside + L"]";
+        for (const FolderText& path : command.paths)
+            text += L" " + path.Path().substr(path.Path().find_last_of(L'\\') + 1);
+        for (const std::wstring& path : command.unmatched)
+            text += L" unmatched " + path.substr(path.find_last_of(L'\\') + 1);
+        return command.problem.empty() ? text : command.problem;
+    };
+    const std::pair<std::vector<std::wstring>, std::wstring> cases[] = {
+        {{L"/LIST", L"/S", h + L"\\H*"}, L"3  /s [] Hats"}, // not the hidden folder, nor a file
+        {{L"/remove", h + L"\\?ats", h + L"\\Hats", h + L"\\Q*"}, L"2  [] Hats unmatched Q*"},
+        {{L"/apply", L"/inside", L"folder.jpg", L"/s", h + L"\\Other"},
+         L"1  /s [folder.jpg] Other"},
+        {{L"/apply", L"/inside", L"x\\folder.jpg", h},
+         L"/inside goes with /apply and a file's "
+         L"name, such as /inside folder.jpg."},
+        {{L"/remove", L"/inside", L"a.ico", h},
+         L"/inside goes with /apply and a file's name, "
+         L"such as /inside folder.jpg."},
+        {{L"/apply", L"/inside"},
+         L"/inside goes with /apply and a file's name, such as /inside "
+         L"folder.jpg."},
+        {{L"/s", h}, L"/s goes with /apply, /remove or /list."},
+        {{h + L"\\H*"}, L"0  [] H*"}, // the window takes a path as it is
+    };
+    for (const auto& [arguments, wanted] : cases)
+        EXPECT_EQ(read(arguments), wanted) << ::testing::PrintToString(arguments);
+}
 } // namespace

@@ -579,6 +579,58 @@ MenuRun RunFromMenu(const std::wstring& arguments, const std::vector<std::wstrin
     return run;
 }
 
+// A tree from the real exe: /list into a pipe in UTF-8, whatever the console's code page; without
+// a console, a long walk shows the shell's progress window, whose Cancel stops it between two
+// folders, and the box says so.
+TEST_F(EndToEndFolders, ATreeIsListedInUtf8AndALongWalkStopsAtCancel)
+{
+    const std::wstring wide = folder.MakeFolder(L"Photos\\\u4E2D\u0F00");
+    Driver apply(Driver::Batch::Output, L"/apply star.ico /s Photos", folder.Path());
+    std::string output;
+    EXPECT_EQ(apply.WaitForExit(&output), 0u) << output;
+    Driver list(Driver::Batch::Output, L"/list /s Photos", folder.Path());
+    EXPECT_EQ(list.WaitForExit(&output), 0u);
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                    &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr));
+    EXPECT_EQ(output, Narrow(target) + "\tTessaline\t" + Narrow(icon) + ",0\r\n" + utf8 +
+                          "\tTessaline\t" + Narrow(icon) + ",0\r\n");
+
+    const std::wstring tree = folder.MakeFolder(L"Tree");
+    for (int i = 0; i < 2000; ++i)
+        folder.MakeFolder(L"Tree\\t" + std::to_wstring(i));
+    Driver run(Driver::Batch::NoOutput, L"/apply #3A7BD5 /s Tree", folder.Path());
+    const HWND progress = run.WaitForDialog(30000);
+    if (progress == nullptr)
+        GTEST_SKIP() << "no progress window came";
+    PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
+    // The progress window goes at the end, before the box.
+    for (DWORD start = GetTickCount(); IsWindowVisible(progress) && GetTickCount() - start < 30000;)
+        Sleep(20);
+    const MessageBoxSeen box = run.WaitForMessageBox(30000);
+    EXPECT_EQ(box.text.rfind(L"Stopped. Folders: ", 0), 0u) << box.text;
+    run.PressOk(box.hwnd);
+    EXPECT_EQ(run.WaitForExit(), 1u);
+    // Each folder done whole or untouched, and not all done.
+    size_t done = 0;
+    for (int i = 0; i < 2000; ++i)
+    {
+        const std::wstring one = tree + L"\\t" + std::to_wstring(i);
+        const bool ini = GetFileAttributesW((one + L"\\desktop.ini").c_str()) != ~0u;
+        EXPECT_EQ(GetFileAttributesW((one + L"\\Tessaline-colour2-3A7BD5.ico").c_str()) != ~0u, ini)
+            << i;
+        done += ini;
+    }
+    EXPECT_LT(done, 2000u);
+    EXPECT_NE(
+        box.text.find(
+            L"Folders: " +
+            std::to_wstring(done + (GetFileAttributesW((tree + L"\\desktop.ini").c_str()) != ~0u)) +
+            L" done"),
+        std::wstring::npos)
+        << box.text;
+}
+
 TEST_F(EndToEndFolders, TheFolderMenuDoesManyFoldersInOneRunWithAtMostOneBox)
 {
     std::vector<std::wstring> folders;

@@ -44,7 +44,10 @@ inline bool NamedExactly(const std::wstring& path)
 // waits for its end.
 inline bool RunUnix(const std::string& commandLine, const std::wstring& path, bool wanted)
 {
-    std::wstring command(commandLine.begin(), commandLine.end());
+    std::wstring command(commandLine.size() + 1, L'\0'); // from UTF-8, as Unix paths are
+    command.resize(MultiByteToWideChar(CP_UTF8, 0, commandLine.c_str(), -1, &command[0],
+                                       static_cast<int>(command.size())) -
+                   1);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -105,8 +108,12 @@ class UnixMade
     {
         const size_t slash = path.find_last_of(L'\\');
         const std::string parent = UnixPath(path.substr(0, slash));
-        const std::string unixPath =
-            "\"" + parent + "/" + std::string(path.begin() + slash + 1, path.end()) + "\"";
+        // The name as it is, a dot at its end too, which a conversion of the path would drop.
+        const std::wstring name = path.substr(slash + 1);
+        std::string utf8(name.size() * 3, '\0');
+        utf8.resize(WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()),
+                                        &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr));
+        const std::string unixPath = "\"" + parent + "/" + utf8 + "\"";
         const bool made = !parent.empty() && RunUnix(command + unixPath, path, true);
         return UnixMade(made, undo + unixPath, path);
     }
